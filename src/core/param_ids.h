@@ -1,0 +1,103 @@
+// The instrument's parameter numbers. The host's parameter IDs, the state
+// chunk, the programs, MIDI learn and Voice::setParam all use them, so the
+// order is fixed forever: new parameters could only ever be appended.
+#pragma once
+
+enum EParams : int {
+  kTridentMode = 0,
+  kKeyAssign,
+  kTotalTune,
+  kRangeSynthe,
+  kRangeBrass,
+  kRangeStrings,
+  kSplitKey,
+  kVCO1Octave,
+  kVCO1Wave,
+  kVCO1PW,
+  kVCO1PWMSpeed, // 10
+  kVCO2Octave,
+  kVCO2Detune,
+  kVCFCutoff,
+  kVCFResonance,
+  kVCFKBFTrack,
+  kVCFEGIntensity,
+  kVCFAttack,
+  kVCFDecay,
+  kVCFSustain,
+  kVCFRelease, // 20
+  kVCAAttack,
+  kVCADecay,
+  kVCASustain,
+  kVCARelease,
+  kVCAAttenuator,
+  kVCAAutoDamp,
+  kBrassCutoff,
+  kBrassResonance,
+  kBrassSilentNotes,
+  kBrassEGIntensity, // 30
+  kBrassAttack,
+  kBrassDecay,
+  kBrassSustain,
+  kBrassRelease,
+  kBrass16,
+  kBrass8,
+  kBrassMultiTrigger,
+  kBrassTriggerSelect,
+  kStringsAttack,
+  kStringsRelease, // 40
+  kStringsEQHigh,
+  kStringsEQLow,
+  kStringsBowingLevel,
+  kStringsBowingTone,
+  kStringsVibratoDelay,
+  kStringsVibratoSpeed,
+  kStringsVibratoIntensity,
+  kStringsKBDBalance,
+  kStrings16,
+  kStrings8, // 50
+  kStrings4,
+  kStringsBowing,
+  kStringsVibrato,
+  kStringsEnsemble,
+  kVibIntensity,
+  kVibDelay,
+  kWheelVibIntensity,
+  kWheelVibSpeed,
+  kWheelMode,
+  kPitchBend, // 60
+  kFlangerSpeed,
+  kFlangerFeedback,
+  kFlangerIntensity,
+  kFlangerManual,
+  kFlangerSynthe,
+  kFlangerBrass,
+  kFlangerStrings,
+  kTotalVolume,
+  kVolumeSynthe,
+  kVolumeBrass, // 70
+  kVolumeStrings,
+  kOutputSynthe,
+  kOutputBrass,
+  kOutputStrings,
+  kPanSynthe,
+  kPanBrass,
+  kPanStrings,
+  kVelocitySynthe,
+  kVelocityBrass,
+  kVelocityStrings, // 80
+  kVelocitySyntheVCF,
+  kVelocityBrassVCF,
+  kStereoFlanger,
+  kStereoEnsemble,
+  kDetuneBrass,
+  kDetuneStrings,
+  kVibDelayTime,
+  kEnsLFO1Speed,
+  kEnsLFO2Speed,
+  kEns1Amount, // 90
+  kEns2Amount,
+  kEns3Amount,
+  kNumParams
+};
+
+static_assert(kNumParams == 93);
