@@ -87,8 +87,10 @@ void VCF::setResonance(double value) {
 
 double VCF::process(double input, int modulation) {
   if (cutoffCurrent_ != cutoffTarget_) {
+    // No step (a reset put the cutoff at 0 after a jump) means jump, in both
+    // directions; otherwise a cutoff below its target would never move.
     cutoffCurrent_ += glideStep_;
-    if ((glideStep_ >= 0 && cutoffCurrent_ > cutoffTarget_) ||
+    if (glideStep_ == 0 || (glideStep_ > 0 && cutoffCurrent_ > cutoffTarget_) ||
         (glideStep_ < 0 && cutoffCurrent_ < cutoffTarget_))
       cutoffCurrent_ = cutoffTarget_;
   }

@@ -52,6 +52,29 @@ TEST(VCF, CutoffWithoutGlideJumps) {
   EXPECT_EQ(f.cutoffCurrent(), 3000);
 }
 
+TEST(VCF, ResetStartsAtTheBottomAndReturnsToTheTarget) {
+  struct Case {
+    bool glideBeforeReset;
+    int samplesToArrive;
+  };
+  // A jump before the reset jumps back at once; a running upward glide
+  // resumes from the bottom.
+  const Case cases[] = {{false, 1}, {true, 9000}};
+  for (const auto& c : cases) {
+    VCF f;
+    f.setCutoff(4000, false);
+    f.setCutoff(9000, c.glideBeforeReset);
+    f.setSampleRate(48000.0);
+    EXPECT_EQ(f.cutoffCurrent(), 0);
+    int samples = 0;
+    while (f.cutoffCurrent() != 9000 && samples < 20000) {
+      f.process(0.0, 0);
+      ++samples;
+    }
+    EXPECT_EQ(samples, c.samplesToArrive) << c.glideBeforeReset;
+  }
+}
+
 TEST(VCF, CoefficientsRecomputeOnlyOnChange) {
   VCF f;
   f.setCutoff(8000, false);
