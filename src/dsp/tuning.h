@@ -2,9 +2,10 @@
 //
 // getFrequency() turns a MIDI note into a pitch index (1/128 semitone, the
 // sound engine's unit). With a tuning master connected it asks the master
-// for the note's frequency in Hz and finds, by binary search over
-// pitch::convert2Hz, the pitch index that sounds closest to it; without one
-// it is simply note * 128. The instrument never asks per channel.
+// for the note's frequency in Hz and finds the matching pitch index by a
+// halving search over pitch::convert2Hz (its uneven last steps land within
+// two units of the exact index); without one it is simply note * 128. The
+// instrument never asks per channel.
 #pragma once
 
 #include "dsp/mts_client.h"
