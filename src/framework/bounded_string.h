@@ -19,8 +19,7 @@ public:
 
   // At most maxLen characters of the formatted text are kept (set or added).
   void SetFormatted(int maxLen, const char* format, ...) __attribute__((format(printf, 3, 4)));
-  void AppendFormatted(int maxLen, const char* format, ...)
-      __attribute__((format(printf, 3, 4)));
+  void AppendFormatted(int maxLen, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
   // Cuts the text to at most maxLen characters.
   void Truncate(int maxLen);

@@ -99,9 +99,7 @@ public:
   class ShapePowCurve : public Shape {
   public:
     explicit ShapePowCurve(double power) : power_(power) {}
-    std::unique_ptr<Shape> Clone() const override {
-      return std::make_unique<ShapePowCurve>(*this);
-    }
+    std::unique_ptr<Shape> Clone() const override { return std::make_unique<ShapePowCurve>(*this); }
     EDisplayType GetDisplayType() const override;
     double NormalizedToValue(double normalized, const IParam& param) const override;
     double ValueToNormalized(double value, const IParam& param) const override;

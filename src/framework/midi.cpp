@@ -8,7 +8,9 @@
 namespace qm {
 
 namespace {
-uint8_t dataByte(int value) { return static_cast<uint8_t>(std::clamp(value, 0, 127)); }
+uint8_t dataByte(int value) {
+  return static_cast<uint8_t>(std::clamp(value, 0, 127));
+}
 uint8_t statusByte(int type, int channel) {
   return static_cast<uint8_t>((type << 4) | (channel & 0x0F));
 }
@@ -46,7 +48,9 @@ IMidiQueue::IMidiQueue(int capacity, int growth) : growth_(std::max(growth, 0)) 
   reallocate(std::max(capacity, 0));
 }
 
-IMidiQueue::~IMidiQueue() { std::free(buffer_); }
+IMidiQueue::~IMidiQueue() {
+  std::free(buffer_);
+}
 
 bool IMidiQueue::reallocate(int capacity) {
   if (capacity == 0) {

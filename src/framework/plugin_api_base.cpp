@@ -41,7 +41,8 @@ void PluginAPIBase::SendParameterValueFromDelegate(int paramIdx, double value, b
   const IParam* param = GetParam(paramIdx);
   if (!param) return;
   if (editor_) {
-    editor_->SendParameterValueToControls(paramIdx, normalized ? value : param->ToNormalized(value));
+    editor_->SendParameterValueToControls(paramIdx,
+                                          normalized ? value : param->ToNormalized(value));
   }
   OnParamChangeUI(paramIdx, kDelegate);
 }
@@ -54,10 +55,13 @@ void PluginAPIBase::OnParamReset(EParamSource source) {
 }
 
 void PluginAPIBase::OnRestoreState() {
-  for (int i = 0; i < NParams(); ++i) SendParameterValueFromDelegate(i, GetParam(i)->GetNormalized(), true);
+  for (int i = 0; i < NParams(); ++i)
+    SendParameterValueFromDelegate(i, GetParam(i)->GetNormalized(), true);
 }
 
-void PluginAPIBase::OnUIOpen() { OnRestoreState(); }
+void PluginAPIBase::OnUIOpen() {
+  OnRestoreState();
+}
 
 void PluginAPIBase::DirtyParametersFromUI() {
   if (!hostLink_) return;

@@ -5,7 +5,9 @@
 namespace qm {
 
 namespace {
-std::string text(const char* s) { return s ? s : ""; }
+std::string text(const char* s) {
+  return s ? s : "";
+}
 
 struct Version {
   int major, minor, patch;

@@ -62,8 +62,8 @@ std::vector<IOConfig> ParseChannelIO(const char* text) {
 
 PluginProcessor::PluginProcessor(const Config& config)
     : PluginAPIBase(config), plugType_(config.plugType), doesMidiIn_(config.plugDoesMidiIn),
-      doesMidiOut_(config.plugDoesMidiOut), doesMPE_(config.plugDoesMPE),
-      latency_(config.latency), ioConfigs_(ParseChannelIO(config.channelIOStr)) {
+      doesMidiOut_(config.plugDoesMidiOut), doesMPE_(config.plugDoesMPE), latency_(config.latency),
+      ioConfigs_(ParseChannelIO(config.channelIOStr)) {
   for (ERoute dir : {kInput, kOutput}) {
     channels_[dir].resize(static_cast<std::size_t>(MaxNChannels(dir)));
     for (int i = 0; i < NChannels(dir); ++i) {
@@ -81,7 +81,8 @@ bool PluginProcessor::SetupProcessing(int sampleSize, double sampleRate, int max
   if (maxBlockSize != blockSize_) {
     blockSize_ = maxBlockSize;
     for (auto& records : channels_) {
-      for (auto& channel : records) channel.mScratchBuf.assign(static_cast<std::size_t>(blockSize_), 0.0);
+      for (auto& channel : records)
+        channel.mScratchBuf.assign(static_cast<std::size_t>(blockSize_), 0.0);
     }
   }
   midiOut_.Resize(blockSize_);
