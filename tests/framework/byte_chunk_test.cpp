@@ -41,8 +41,8 @@ TEST(ByteChunk, ReadsThatDoNotFitFailAndLeaveTheOutputAlone) {
     int pos;
     int size;
   };
-  const Case cases[] = {{-1, 4}, {16, 1}, {13, 4}, {INT_MAX, 4}, {INT_MIN, 4},
-                        {0, 17}, {0, -1}, {8, INT_MAX}};
+  const Case cases[] = {{-1, 4},      {16, 1}, {13, 4}, {INT_MAX, 4},
+                        {INT_MIN, 4}, {0, 17}, {0, -1}, {8, INT_MAX}};
   for (const auto& c : cases) {
     uint8_t out[32];
     std::memset(out, 0xAB, sizeof(out));

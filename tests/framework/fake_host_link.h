@@ -14,9 +14,7 @@ public:
   std::vector<std::string> calls;
   bool acceptResize = true;
 
-  void SetHostParamValue(int idx, double normalized) override {
-    record("set", idx, normalized);
-  }
+  void SetHostParamValue(int idx, double normalized) override { record("set", idx, normalized); }
   void BeginInformHostOfParamChange(int idx) override { record("begin", idx); }
   void InformHostOfParamChange(int idx, double normalized) override {
     record("inform", idx, normalized);
@@ -31,7 +29,9 @@ public:
   void LatencyChanged(int samples) override { record("latency", samples); }
 
 private:
-  void record(const char* what, int idx) { calls.push_back(std::string(what) + " " + std::to_string(idx)); }
+  void record(const char* what, int idx) {
+    calls.push_back(std::string(what) + " " + std::to_string(idx));
+  }
   void record(const char* what, int idx, double value) {
     calls.push_back(std::string(what) + " " + std::to_string(idx) + " " + std::to_string(value));
   }

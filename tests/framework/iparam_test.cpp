@@ -44,16 +44,16 @@ TEST(IParam, NumbersAreFormattedWithSignAndNegateFlags) {
   const int sign = IParam::kFlagSignDisplay;
   const int negate = IParam::kFlagNegateDisplay;
   const Case cases[] = {
-      {0.01, 0, -0.0, "0.00"},         // negative zero loses its sign
-      {0.01, negate, 0.0, "0.00"},     // so does a negated zero
+      {0.01, 0, -0.0, "0.00"},     // negative zero loses its sign
+      {0.01, negate, 0.0, "0.00"}, // so does a negated zero
       {0.01, 0, 0.5, "0.50"},
       {0.01, sign, 0.5, "+0.50"},
       {0.01, sign, -0.5, "-0.50"},
-      {0.01, sign, 0.0, "0.00"},       // zero gets no sign
+      {0.01, sign, 0.0, "0.00"}, // zero gets no sign
       {0.01, negate, 0.25, "-0.25"},
       {0.01, negate | sign, -0.25, "+0.25"},
-      {1.0, sign, 3.0, "3"},           // whole numbers never get a sign
-      {1.0, 0, 2.5, "3"},              // halves round away from zero
+      {1.0, sign, 3.0, "3"}, // whole numbers never get a sign
+      {1.0, 0, 2.5, "3"},    // halves round away from zero
       {1.0, 0, -2.5, "-3"},
       {1.0, 0, -0.4, "0"},
       {0.005, 0, 0.125, "0.125"},
@@ -128,7 +128,7 @@ TEST(IParam, IntParsesNumbersRoundedAndClamped) {
     const char* text;
     double value;
   };
-  const Case cases[] = {{"63.6", 64.0}, {"300", 127.0}, {"abc", 0.0}, {"-5", 0.0},
+  const Case cases[] = {{"63.6", 64.0},     {"300", 127.0}, {"abc", 0.0},  {"-5", 0.0},
                         {" 12 keys", 12.0}, {"63.5", 64.0}, {"nan", 60.0}, {"inf", 127.0}};
   for (const auto& c : cases) EXPECT_EQ(p.StringToValue(c.text), c.value) << c.text;
 
@@ -165,8 +165,8 @@ TEST(IParam, NonFiniteValuesBecomeTheDefaultOrTheNearerBound) {
     double value;
     double steppedValue;
   };
-  const Case cases[] = {{kNaN, 0.5, 60.0}, {-kNaN, 0.5, 60.0}, {kInf, 1.0, 127.0},
-                        {-kInf, 0.0, 0.0}};
+  const Case cases[] = {
+      {kNaN, 0.5, 60.0}, {-kNaN, 0.5, 60.0}, {kInf, 1.0, 127.0}, {-kInf, 0.0, 0.0}};
   for (const auto& c : cases) {
     p.Set(c.in);
     stepped.Set(c.in);
@@ -227,8 +227,8 @@ TEST(IParam, PowerCurveDisplayTypeHint) {
     double power;
     IParam::EDisplayType type;
   };
-  const Case cases[] = {{3.0, IParam::kDisplayCubed},  {2.0, IParam::kDisplaySquared},
-                        {1.0, IParam::kDisplayLinear}, {0.5, IParam::kDisplaySquareRoot},
+  const Case cases[] = {{3.0, IParam::kDisplayCubed},    {2.0, IParam::kDisplaySquared},
+                        {1.0, IParam::kDisplayLinear},   {0.5, IParam::kDisplaySquareRoot},
                         {0.3, IParam::kDisplayCubeRoot}, {0.7, IParam::kDisplayLinear}};
   for (const auto& c : cases) EXPECT_EQ(IParam::ShapePowCurve(c.power).GetDisplayType(), c.type);
 }

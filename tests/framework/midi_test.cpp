@@ -21,7 +21,9 @@ std::vector<std::pair<int, int>> drain(IMidiQueue& queue) {
   return out;
 }
 
-IMidiMsg tagged(int offset, int tag) { return IMidiMsg::ControlChange(tag, 0, offset); }
+IMidiMsg tagged(int offset, int tag) {
+  return IMidiMsg::ControlChange(tag, 0, offset);
+}
 
 TEST(IMidiMsg, TypeAndChannelComeFromTheStatusByte) {
   struct Case {
@@ -30,11 +32,16 @@ TEST(IMidiMsg, TypeAndChannelComeFromTheStatusByte) {
     int channel;
   };
   const Case cases[] = {
-      {0x93, IMidiMsg::kNoteOn, 3},         {0x80, IMidiMsg::kNoteOff, 0},
-      {0xAF, IMidiMsg::kPolyAftertouch, 15}, {0xB0, IMidiMsg::kControlChange, 0},
-      {0xC2, IMidiMsg::kProgramChange, 2},  {0xD0, IMidiMsg::kChannelAftertouch, 0},
-      {0xEF, IMidiMsg::kPitchWheel, 15},    {0x7F, IMidiMsg::kNone, 15},
-      {0xF0, IMidiMsg::kNone, 0},           {0xFE, IMidiMsg::kNone, 14},
+      {0x93, IMidiMsg::kNoteOn, 3},
+      {0x80, IMidiMsg::kNoteOff, 0},
+      {0xAF, IMidiMsg::kPolyAftertouch, 15},
+      {0xB0, IMidiMsg::kControlChange, 0},
+      {0xC2, IMidiMsg::kProgramChange, 2},
+      {0xD0, IMidiMsg::kChannelAftertouch, 0},
+      {0xEF, IMidiMsg::kPitchWheel, 15},
+      {0x7F, IMidiMsg::kNone, 15},
+      {0xF0, IMidiMsg::kNone, 0},
+      {0xFE, IMidiMsg::kNone, 14},
   };
   for (const auto& c : cases) {
     const IMidiMsg msg(0, c.status, 0, 0);
@@ -112,7 +119,7 @@ TEST(IMidiQueue, ResizeSizesForTheBlockAndKeepsPendingMessages) {
     int growth;
   };
   const Case cases[] = {
-      {0, 0, 100, 512, 512},   {0, 0, 512, 512, 512},   {0, 0, 513, 1024, 1024},
+      {0, 0, 100, 512, 512},    {0, 0, 512, 512, 512},     {0, 0, 513, 1024, 1024},
       {600, 0, 100, 1024, 512}, {600, 100, 100, 512, 512}, {1500, 0, 600, 2048, 1024},
       {0, 0, 0, 512, 512}, // a block size of 0 still leaves room to queue
   };

@@ -110,8 +110,8 @@ TEST(PluginProcessor, SetupRefusesBadFormatsAndKeepsThePreviousSetup) {
     double rate;
     int block;
   };
-  const Case refused[] = {{16, 96000.0, 512}, {0, 96000.0, 512},  {24, 96000.0, 512},
-                          {32, 0.0, 512},     {32, -1.0, 512},    {32, 1.0 / 0.0, 512},
+  const Case refused[] = {{16, 96000.0, 512},   {0, 96000.0, 512}, {24, 96000.0, 512},
+                          {32, 0.0, 512},       {32, -1.0, 512},   {32, 1.0 / 0.0, 512},
                           {32, 0.0 / 0.0, 512}, {32, 96000.0, -1}};
   for (const auto& c : refused) {
     EXPECT_FALSE(plugin.SetupProcessing(c.sampleSize, c.rate, c.block)) << c.sampleSize;
@@ -186,11 +186,12 @@ TEST(PluginProcessor, ChannelLabelsAreNumberedSafely) {
     bool zeroBased;
     const char* label;
   };
-  const Case cases[] = {
-      {0, "Total L", false, "Total L"}, {1, "Out %d", false, "Out 2"},
-      {1, "Out %i", true, "Out 1"},     {2, "%d%% %d", false, "3% %d"},
-      {3, "%s %n", false, "%s %n"}, // not a printf format: nothing is read
-  };
+  const Case cases[] =
+      {
+          {0, "Total L", false, "Total L"}, {1, "Out %d", false, "Out 2"},
+          {1, "Out %i", true, "Out 1"},     {2, "%d%% %d", false, "3% %d"},
+          {3, "%s %n", false, "%s %n"}, // not a printf format: nothing is read
+      };
   for (const auto& c : cases) {
     ASSERT_TRUE(plugin.SetChannelLabel(kOutput, c.channel, c.format, c.zeroBased));
     EXPECT_STREQ(plugin.GetChannel(kOutput, c.channel)->mLabel.Get(), c.label) << c.format;
