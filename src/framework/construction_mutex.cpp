@@ -1,0 +1,10 @@
+#include "framework/construction_mutex.h"
+
+namespace qm {
+
+std::mutex& ConstructionMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+} // namespace qm
