@@ -14,11 +14,17 @@ void* countedAlloc(std::size_t size) {
 } // namespace
 
 namespace test_support {
-std::size_t allocationCount() { return tAllocations; }
+std::size_t allocationCount() {
+  return tAllocations;
+}
 } // namespace test_support
 
-void* operator new(std::size_t size) { return countedAlloc(size); }
-void* operator new[](std::size_t size) { return countedAlloc(size); }
+void* operator new(std::size_t size) {
+  return countedAlloc(size);
+}
+void* operator new[](std::size_t size) {
+  return countedAlloc(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   ++tAllocations;
   return std::malloc(size == 0 ? 1 : size);
@@ -27,7 +33,15 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   ++tAllocations;
   return std::malloc(size == 0 ? 1 : size);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
