@@ -18,7 +18,6 @@ namespace {
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any new file
 constexpr int kUniqueNameAttempts = 100;
 
-
 template <class Call>
 auto retrying(Call call) {
   decltype(call()) result;
@@ -52,7 +51,7 @@ std::string nameOf(const std::string& path) {
 // Saving through a symbolic link replaces the file it names and keeps the
 // link, as an editor would.
 std::string resolveTarget(const std::string& target) {
-  struct stat info{};
+  struct stat info {};
   if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
   char resolved[PATH_MAX];
   if (!realpath(target.c_str(), resolved)) return target;
@@ -71,7 +70,8 @@ UniqueFd openTemporary(const std::string& folder, const std::string& targetName,
   constexpr int kFlags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
   if (!tempName.empty()) {
     tempPath = folder + "/" + std::string(tempName);
-    return UniqueFd(retrying([&] { return ::open(tempPath.c_str(), kFlags | O_TRUNC, kNewFileMode); }));
+    return UniqueFd(
+        retrying([&] { return ::open(tempPath.c_str(), kFlags | O_TRUNC, kNewFileMode); }));
   }
   static std::atomic<unsigned> serial{0};
   for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
@@ -124,12 +124,12 @@ void FileLock::unlock() {
 }
 
 bool folderExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool fileExists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
@@ -161,7 +161,7 @@ bool readAll(int fd, std::string& out, size_t maxBytes) {
 bool readFile(const std::string& path, std::string& out, size_t maxBytes) {
   UniqueFd fd(retrying([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
   if (!fd.valid()) return false;
-  struct stat info{};
+  struct stat info {};
   if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   return readAll(fd.get(), out, maxBytes);
 }
@@ -175,11 +175,13 @@ bool replaceFile(const std::string& requested, std::string_view contents,
   UniqueFd fd = openTemporary(folder, nameOf(target), tempName, tempPath);
   if (!fd.valid()) return false;
 
-  struct stat existing{};
+  struct stat existing {};
   bool ok = true;
   if (stat(target.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) ok = false;
-    else ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
+    if (S_ISDIR(existing.st_mode))
+      ok = false;
+    else
+      ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
   }
   ok = ok && writeAll(fd.get(), contents);
   ok = ok && ::fsync(fd.get()) == 0;

@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <limits>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -28,9 +28,13 @@ constexpr std::string_view kMidiControlSection = "MIDI Control";
 constexpr std::string_view kTrue = "true";
 constexpr std::string_view kFalse = "false";
 
-std::string controllerKey(int number) { return "CC" + std::to_string(number); }
+std::string controllerKey(int number) {
+  return "CC" + std::to_string(number);
+}
 
-std::string_view boolText(bool value) { return value ? kTrue : kFalse; }
+std::string_view boolText(bool value) {
+  return value ? kTrue : kFalse;
+}
 
 // "%f", but with a "." whatever locale the host runs in.
 std::string fixedText(float value) {
@@ -127,7 +131,8 @@ bool ConfigFile::loadConfig() {
   readBool(kIgnoreProgramChangeKey, settings.ignoreProgramChange);
 
   for (int n = 0; n < ConfigSettings::kLearnableControllers; ++n) {
-    const std::string value = doc.get(kMidiControlSection, controllerKey(n), "-1", kOptionBufferSize);
+    const std::string value =
+        doc.get(kMidiControlSection, controllerKey(n), "-1", kOptionBufferSize);
     if (!value.empty()) settings.setController(n, controllerEntry(value));
   }
   return exists;
@@ -139,7 +144,8 @@ bool ConfigFile::saveConfig(int selector, std::optional<float> drawScale) {
   edits.push_back(clear(kStartupSection));
   edits.push_back(setKey(kStartupSection, kStartupKey, settings.startupBankPath));
   if (selector == kSaveAll || selector == kSaveGuiScale)
-    edits.push_back(setKey(kEditorSection, kScaleKey, fixedText(drawScale.value_or(settings.guiScale))));
+    edits.push_back(
+        setKey(kEditorSection, kScaleKey, fixedText(drawScale.value_or(settings.guiScale))));
   if (selector == kSaveAll || selector == kSaveMidiThru)
     edits.push_back(setKey(kMidiGlobalSection, kMidiThruKey, boolText(settings.midiThru.load())));
   if (selector == kSaveAll || selector == kSaveIgnoreProgramChange)

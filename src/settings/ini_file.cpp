@@ -145,7 +145,9 @@ bool iniValidKey(std::string_view key) {
          key.find('=') == std::string_view::npos && !hasLineBreak(key);
 }
 
-bool iniValidValue(std::string_view value) { return !hasLineBreak(value); }
+bool iniValidValue(std::string_view value) {
+  return !hasLineBreak(value);
+}
 
 namespace ini {
 
@@ -227,7 +229,7 @@ Cache& cache() {
 // Parses the open file, or takes the cached copy when it is unchanged.
 // Called with the mutex held and the file locked.
 bool readLocked(const std::string& path, int fd, IniDocument& out) {
-  struct stat info{};
+  struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
   const FileStamp stamp = FileStamp::of(info);
   if (const IniDocument* cached = cache().find(path, stamp)) {
@@ -255,8 +257,10 @@ bool editsValid(std::span<const Edit> edits) {
 bool apply(IniDocument& doc, std::span<const Edit> edits) {
   bool changed = false;
   for (const Edit& edit : edits) {
-    if (edit.kind == Edit::Kind::Set) changed = doc.set(edit.section, edit.key, edit.value) || changed;
-    else changed = doc.clearSection(edit.section) || changed;
+    if (edit.kind == Edit::Kind::Set)
+      changed = doc.set(edit.section, edit.key, edit.value) || changed;
+    else
+      changed = doc.clearSection(edit.section) || changed;
   }
   return changed;
 }
@@ -313,7 +317,8 @@ bool update(const std::string& path, std::span<const Edit> edits) {
     if (!lock.locked()) return false;
     // Another process may have renamed a new file into place while we
     // waited; its lock then protects nothing, so start over on the new one.
-    struct stat held{}, named{};
+    struct stat held {
+    }, named{};
     if (fstat(fd.get(), &held) != 0) return false;
     if (stat(path.c_str(), &named) != 0 || held.st_dev != named.st_dev ||
         held.st_ino != named.st_ino)
@@ -323,9 +328,11 @@ bool update(const std::string& path, std::span<const Edit> edits) {
     if (!readLocked(path, fd.get(), doc)) return false;
     if (!apply(doc, edits)) return true;
     if (!platform::replaceFile(path, doc.serialise(), temporaryName(path))) return false;
-    struct stat written{};
-    if (stat(path.c_str(), &written) == 0) cache().store(path, FileStamp::of(written), std::move(doc));
-    else cache().forget(path);
+    struct stat written {};
+    if (stat(path.c_str(), &written) == 0)
+      cache().store(path, FileStamp::of(written), std::move(doc));
+    else
+      cache().forget(path);
     return true;
   }
   return false;
