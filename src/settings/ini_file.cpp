@@ -254,15 +254,17 @@ bool editsValid(std::span<const Edit> edits) {
   return true;
 }
 
+// Whether the edits leave different content: emptying a section and writing
+// back the same keys changes nothing.
 bool apply(IniDocument& doc, std::span<const Edit> edits) {
-  bool changed = false;
+  const IniDocument before = doc;
   for (const Edit& edit : edits) {
     if (edit.kind == Edit::Kind::Set)
-      changed = doc.set(edit.section, edit.key, edit.value) || changed;
+      doc.set(edit.section, edit.key, edit.value);
     else
-      changed = doc.clearSection(edit.section) || changed;
+      doc.clearSection(edit.section);
   }
-  return changed;
+  return !(doc == before);
 }
 
 std::string temporaryName(const std::string& path) {

@@ -23,7 +23,7 @@ using testing_support::TempFolder;
 using testing_support::writeText;
 
 mode_t modeOf(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   stat(path.c_str(), &info);
   return info.st_mode & 07777;
 }
@@ -32,7 +32,8 @@ std::vector<std::string> entries(const std::string& folder) {
   std::vector<std::string> names;
   if (DIR* dir = opendir(folder.c_str())) {
     while (const dirent* e = readdir(dir))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+        names.push_back(e->d_name);
     closedir(dir);
   }
   return names;
@@ -82,7 +83,7 @@ TEST(ReplaceFile, ThroughASymbolicLinkReplacesTheLinkedFileAndKeepsTheLink) {
   writeText(tmp / "dotfiles/real.ini", "old");
   ASSERT_EQ(symlink((tmp / "dotfiles/real.ini").c_str(), (tmp / "link.ini").c_str()), 0);
   ASSERT_TRUE(platform::replaceFile(tmp / "link.ini", "new"));
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(lstat((tmp / "link.ini").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
   EXPECT_EQ(readText(tmp / "dotfiles/real.ini"), "new");

@@ -22,11 +22,12 @@ TEST(BundleParentFolder, FindsTheFolderHoldingTheBundleOrElseTheModuleFolder) {
       {"/Halvora.vst3/Contents/x86_64-linux/Halvora.so", "/"},
       {"/usr/lib/vst3/Other.vst3/Contents/aarch64-linux/Other.so", "/usr/lib/vst3"},
       {"/build/tests/platform/test_platform", "/build/tests/platform"},
-      {"/opt/Contents/x86_64-linux/Halvora.so", "/opt/Contents/x86_64-linux"},   // no bundle
+      {"/opt/Contents/x86_64-linux/Halvora.so", "/opt/Contents/x86_64-linux"}, // no bundle
       {"/opt/Halvora.vst3/Other/x86_64-linux/Halvora.so", "/opt/Halvora.vst3/Other/x86_64-linux"},
       {"/opt/.vst3/Contents/x86_64-linux/Halvora.so", "/opt/.vst3/Contents/x86_64-linux"},
   };
-  for (const Case& c : cases) EXPECT_EQ(platform::bundleParentFolder(c.module), c.expected) << c.module;
+  for (const Case& c : cases)
+    EXPECT_EQ(platform::bundleParentFolder(c.module), c.expected) << c.module;
 }
 
 TEST(PluginFolder, OutsideABundleIsTheFolderOfTheModule) {
@@ -59,8 +60,8 @@ TEST(SettingsFolder, FollowsXdgConfigHomeAndFallsBackToDotConfig) {
 TEST(HomeFolder, UsesThePasswordDatabaseWhenHomeIsUnsetOrEmpty) {
   const passwd* entry = getpwuid(getuid());
   ASSERT_NE(entry, nullptr);
-  for (const std::optional<std::string>& value : {std::optional<std::string>(""),
-                                                  std::optional<std::string>()}) {
+  for (const std::optional<std::string>& value :
+       {std::optional<std::string>(""), std::optional<std::string>()}) {
     ScopedEnv home("HOME", value);
     ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
     EXPECT_EQ(platform::homeFolder(), entry->pw_dir);

@@ -55,7 +55,7 @@ inline std::string readText(const std::string& path) {
 }
 
 inline bool exists(const std::string& path) {
-  struct stat info{};
+  struct stat info {};
   return lstat(path.c_str(), &info) == 0;
 }
 
@@ -64,12 +64,16 @@ class ScopedEnv {
 public:
   ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
   }
   ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
@@ -86,7 +90,7 @@ private:
 inline std::optional<bool> runWithoutWriteAccess(const std::string& folder,
                                                  const std::function<bool()>& action) {
   if (geteuid() != 0) {
-    struct stat info{};
+    struct stat info {};
     stat(folder.c_str(), &info);
     chmod(folder.c_str(), 0555);
     const bool result = action();

@@ -92,9 +92,8 @@ TEST_F(ConfigFileTest, ControllerEntriesReadAsWholeNumbers) {
   };
   const int kBefore = 33;
   const Case cases[] = {
-      {"0", 0},           {"12", 12},         {"", kBefore},      {"x", -1},
-      {"12abc", 12},      {"-1", -1},         {"+5", 5},          {"-0", -1},
-      {"00", 0},          {"500", 500},       {"99999999999", -1}, {"'7'", 7},
+      {"0", 0},           {"12", 12}, {"", kBefore}, {"x", -1},    {"12abc", 12},       {"-1", -1},
+      {"+5", 5},          {"-0", -1}, {"00", 0},     {"500", 500}, {"99999999999", -1}, {"'7'", 7},
       {std::nullopt, -1},
   };
   for (const Case& c : cases) {
@@ -116,7 +115,8 @@ TEST_F(ConfigFileTest, ControllersOutsideTheLearnableRangeAreNeitherReadNorWritt
 TEST_F(ConfigFileTest, PathsAreReadBackUpTo1023Bytes) {
   const std::string folder80 = "/" + std::string(79, 'p');
   const std::string long1100 = "/" + std::string(1099, 'b');
-  openWith("[Global]\nPath to Program Files=" + folder80 + "\n[Startup Bank]\nFile=" + long1100 + "\n");
+  openWith("[Global]\nPath to Program Files=" + folder80 + "\n[Startup Bank]\nFile=" + long1100 +
+           "\n");
   EXPECT_EQ(config.settings.programFolder, folder80);
   EXPECT_EQ(config.settings.startupBankPath, long1100.substr(0, 1023));
 }
@@ -127,9 +127,9 @@ TEST_F(ConfigFileTest, OnlyAUsableScaleReplacesTheGuiScale) {
     float expected;
   };
   const Case cases[] = {
-      {"0.750000", 0.75f}, {"2", 2.0f},  {"1.5x", 1.5f},  {"", 0.3f},    {"0", 0.3f},
-      {"-1", 0.3f},        {"abc", 0.3f}, {"nan", 0.3f},  {"inf", 0.3f}, {"1e39", 0.3f},
-      {"1e-50", 0.3f},
+      {"0.750000", 0.75f}, {"2", 2.0f},    {"1.5x", 1.5f},  {"", 0.3f},
+      {"0", 0.3f},         {"-1", 0.3f},   {"abc", 0.3f},   {"nan", 0.3f},
+      {"inf", 0.3f},       {"1e39", 0.3f}, {"1e-50", 0.3f},
   };
   for (const Case& c : cases) {
     config.settings.guiScale = 0.3f;
@@ -161,6 +161,19 @@ TEST_F(ConfigFileTest, SaveAllWritesEverySettingSorted) {
   ASSERT_TRUE(config.saveConfig(ConfigFile::kSaveAll));
   EXPECT_NE(readText(file).find("[MIDI Control]\nCC10=0\n\n"), std::string::npos);
   EXPECT_NE(readText(file).find("Scale=0.500000"), std::string::npos); // the GUI scale
+}
+
+TEST_F(ConfigFileTest, SavingUnchangedSettingsLeavesTheFileUntouched) {
+  openWith("");
+  config.settings.setController(7, 12);
+  ASSERT_TRUE(config.saveConfig(ConfigFile::kSaveAll));
+  struct stat before {};
+  stat(file.c_str(), &before);
+  ASSERT_TRUE(config.saveConfig(ConfigFile::kSaveAll));
+  ASSERT_TRUE(config.saveConfig(ConfigFile::kSaveMidiThru));
+  struct stat after {};
+  stat(file.c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 TEST_F(ConfigFileTest, SaveWithASelectorWritesOnlyThatSettingAndTheStartupBank) {
@@ -252,7 +265,7 @@ TEST_F(ConfigFileTest, AFirstStartCopiesTheDefaultFileBesideTheBundle) {
   EXPECT_EQ(config.path(), file);
   EXPECT_EQ(readText(file), defaults);
   EXPECT_TRUE(config.settings.midiThru);
-  struct stat info{};
+  struct stat info {};
   stat(settings.c_str(), &info);
   EXPECT_EQ(info.st_mode & 07777, 0755u);
 }

@@ -116,7 +116,8 @@ TEST(IniSet, ReportsChangesKeepsTheFirstSpellingAndRefusesWhatWouldNotReadBack) 
   EXPECT_FALSE(doc.set("global", "path to program files", "/a"));
   EXPECT_TRUE(doc.set("global", "path to program files", "/b"));
   EXPECT_EQ(doc.serialise(), "[Global]\nPath to Program Files=/b\n\n");
-  EXPECT_FALSE(doc.set("Global", "Path to Program Files", "/b \t")); // trailing blanks never survive
+  EXPECT_FALSE(
+      doc.set("Global", "Path to Program Files", "/b \t")); // trailing blanks never survive
 
   const IniDocument before = doc;
   struct Case {
@@ -156,7 +157,8 @@ protected:
 TEST_F(IniFileTest, WriteCreatesTheFileThroughARenameAndReadsItBack) {
   ASSERT_TRUE(ini::writeString(path, "Editor", "Scale", "0.500000"));
   ASSERT_TRUE(ini::writeString(path, "Global", "Path to Program Files", "/home/u/presets"));
-  EXPECT_EQ(readText(path), "[Editor]\nScale=0.500000\n\n[Global]\nPath to Program Files=/home/u/presets\n\n");
+  EXPECT_EQ(readText(path),
+            "[Editor]\nScale=0.500000\n\n[Global]\nPath to Program Files=/home/u/presets\n\n");
   EXPECT_FALSE(exists(tmp / ".halvora.ini.new"));
   std::string value;
   EXPECT_TRUE(ini::readString(path, "editor", "scale", "", 1024, value));
@@ -175,13 +177,18 @@ TEST_F(IniFileTest, AnUnchangedValueDoesNotRewriteTheFile) {
   writeText(path, "; a comment kept only until the next rewrite\n[MIDI Global]\nMIDI Thru=true\n");
   const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
-  struct stat before{};
+  struct stat before {};
   stat(path.c_str(), &before);
 
   EXPECT_TRUE(ini::writeString(path, "midi global", "midi thru", "true"));
   EXPECT_TRUE(ini::clearSection(path, "Not There"));
+  const ini::Edit sameAgain[] = {
+      {ini::Edit::Kind::ClearSection, "MIDI Global", "", ""},
+      {ini::Edit::Kind::Set, "MIDI Global", "MIDI Thru", "true"},
+  };
+  EXPECT_TRUE(ini::update(path, sameAgain));
 
-  struct stat after{};
+  struct stat after {};
   stat(path.c_str(), &after);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mtim.tv_sec, 1000000000);
