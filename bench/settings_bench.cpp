@@ -14,8 +14,9 @@
 namespace {
 
 std::string fullConfig() {
-  std::string text = "[Editor]\nScale=0.500000\n\n[Global]\nPath to Program Files=/home/user/presets\n\n"
-                     "[MIDI Control]\n";
+  std::string text =
+      "[Editor]\nScale=0.500000\n\n[Global]\nPath to Program Files=/home/user/presets\n\n"
+      "[MIDI Control]\n";
   for (int n = 0; n < ConfigSettings::kLearnableControllers; ++n)
     text += "CC" + std::to_string(n) + "=" + std::to_string(n % 93) + "\n";
   text += "\n[MIDI Global]\nIgnore Program Change=false\nMIDI Thru=true\n\n"
