@@ -81,10 +81,7 @@ bool ConfigFile::open(const std::string& settingsFolder, const std::string& plug
   path_.clear();
   if (settingsFolder.empty() || !platform::createFolders(settingsFolder)) return false;
   path_ = platform::joinPath(settingsFolder, kFileName);
-  if (platform::fileExists(path_)) {
-    loadConfig();
-    return true;
-  }
+  if (platform::fileExists(path_)) return loadConfig();
   // A first start: begin with the default that ships beside the bundle.
   std::string defaults;
   const std::string defaultPath = platform::joinPath(pluginFolder, kFileName);
@@ -96,8 +93,7 @@ bool ConfigFile::open(const std::string& settingsFolder, const std::string& plug
   case platform::CreateResult::Created:
     break;
   }
-  loadConfig();
-  return true;
+  return loadConfig();
 }
 
 bool ConfigFile::openDefault() {

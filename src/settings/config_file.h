@@ -67,7 +67,7 @@ public:
   // The construction rule: creates settingsFolder (0755) and, when missing,
   // the file in it - filled with the bytes of pluginFolder/halvora.ini when
   // that default exists - then loads it. False when the folder or the file
-  // cannot be made; the settings then keep their construction values.
+  // cannot be made or read; the settings then keep their construction values.
   bool open(const std::string& settingsFolder, const std::string& pluginFolder);
   // open() with the user's settings folder and the folder of our bundle.
   bool openDefault();

@@ -1,5 +1,6 @@
 #include "settings/config_file.h"
 
+#include "platform/files.h"
 #include "platform/temp_folder.h"
 #include "settings/ini_file.h"
 
@@ -293,6 +294,12 @@ TEST_F(ConfigFileTest, AFolderThatCannotBeCreatedLeavesTheConstructionValues) {
   EXPECT_FALSE(config.loadConfig());
   EXPECT_FALSE(config.saveConfig(ConfigFile::kSaveAll));
   EXPECT_EQ(config.settings.guiScale, 0.5f);
+
+  // A folder where the file should be.
+  ConfigFile blocked;
+  ASSERT_TRUE(platform::createFolders(tmp / "blocked/halvora.ini"));
+  EXPECT_FALSE(blocked.open(tmp / "blocked", plugin));
+  EXPECT_FALSE(blocked.saveConfig(ConfigFile::kSaveAll));
 }
 
 TEST_F(ConfigFileTest, ReloadingAMissingFileClearsBankAndControllersOnly) {
