@@ -13,14 +13,12 @@ using namespace Steinberg::Vst;
 namespace {
 constexpr double kDefaultTempo = 120.0;
 constexpr double kQuarterNotesPerWhole = 4.0;
-}  // namespace
+} // namespace
 
 BlockProcessor::BlockProcessor(Instance& instance)
-    : instance_(instance),
-      settings_(instance.processSettings()),
+    : instance_(instance), settings_(instance.processSettings()),
       inputChanges_(makeHostObject<ParameterChanges>()),
-      outputChanges_(makeHostObject<ParameterChanges>()),
-      inputEvents_(makeHostObject<EventList>()),
+      outputChanges_(makeHostObject<ParameterChanges>()), inputEvents_(makeHostObject<EventList>()),
       outputEvents_(makeHostObject<EventList>()) {
   allocate(inputs_, instance.buses(kAudio, kInput));
   allocate(outputs_, instance.buses(kAudio, kOutput));
@@ -150,8 +148,9 @@ Status BlockProcessor::checkOffsets(int32 numSamples) const {
     const ParameterValueQueue& queue = inputChanges_->queue(q);
     for (const ParameterPoint& p : queue.points()) {
       if (p.sampleOffset > last) {
-        return Status::fail("parameter " + std::to_string(queue.id()) + " changes at sample " + std::to_string(p.sampleOffset) +
-                            ", outside a block of " + std::to_string(numSamples));
+        return Status::fail("parameter " + std::to_string(queue.id()) + " changes at sample " +
+                            std::to_string(p.sampleOffset) + ", outside a block of " +
+                            std::to_string(numSamples));
       }
     }
   }
@@ -172,7 +171,9 @@ Status BlockProcessor::process(int32 numSamples) {
   return run(numSamples, true);
 }
 
-Status BlockProcessor::flushParameters() { return run(0, false); }
+Status BlockProcessor::flushParameters() {
+  return run(0, false);
+}
 
 Status BlockProcessor::run(int32 numSamples, bool withBuffers) {
   if (!instance_.isProcessing()) return Status::fail("process: processing is not switched on");
@@ -233,12 +234,12 @@ void BlockProcessor::advanceContext(int32 numSamples) {
   if ((context_.state & ProcessContext::kPlaying) == 0) return;
   context_.projectTimeSamples += numSamples;
   context_.projectTimeMusic += numSamples / context_.sampleRate * context_.tempo / 60.0;
-  const double quarterNotesPerBar = context_.timeSigDenominator > 0
-                                        ? context_.timeSigNumerator * kQuarterNotesPerWhole /
-                                              context_.timeSigDenominator
-                                        : kQuarterNotesPerWhole;
+  const double quarterNotesPerBar =
+      context_.timeSigDenominator > 0
+          ? context_.timeSigNumerator * kQuarterNotesPerWhole / context_.timeSigDenominator
+          : kQuarterNotesPerWhole;
   context_.barPositionMusic =
       std::floor(context_.projectTimeMusic / quarterNotesPerBar) * quarterNotesPerBar;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

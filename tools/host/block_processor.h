@@ -98,4 +98,4 @@ private:
   Steinberg::int64 blocks_ = 0;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -71,4 +71,4 @@ tresult PLUGIN_API ComponentHandler::finishGroupEdit() {
   return record({.kind = Kind::finishGroupEdit});
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -24,14 +24,13 @@ struct HandlerCall {
   };
   Kind kind;
   Steinberg::Vst::ParamID id = 0;
-  Steinberg::Vst::ParamValue value = 0.0;  // performEdit
-  Steinberg::int32 flags = 0;              // restartComponent; setDirty (0 or 1)
-  bool inGroupEdit = false;                // made between startGroupEdit and finishGroupEdit
+  Steinberg::Vst::ParamValue value = 0.0; // performEdit
+  Steinberg::int32 flags = 0;             // restartComponent; setDirty (0 or 1)
+  bool inGroupEdit = false;               // made between startGroupEdit and finishGroupEdit
 };
 
-class ComponentHandler
-    : public HostObject<ComponentHandler, Steinberg::Vst::IComponentHandler,
-                        Steinberg::Vst::IComponentHandler2> {
+class ComponentHandler : public HostObject<ComponentHandler, Steinberg::Vst::IComponentHandler,
+                                           Steinberg::Vst::IComponentHandler2> {
 public:
   std::vector<HandlerCall> calls() const;
   void clear();
@@ -57,4 +56,4 @@ private:
   int groupDepth_ = 0;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -8,12 +8,13 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 void EventList::sortByOffset() {
-  std::stable_sort(events_.begin(), events_.end(), [](const Event& a, const Event& b) {
-    return a.sampleOffset < b.sampleOffset;
-  });
+  std::stable_sort(events_.begin(), events_.end(),
+                   [](const Event& a, const Event& b) { return a.sampleOffset < b.sampleOffset; });
 }
 
-int32 PLUGIN_API EventList::getEventCount() { return static_cast<int32>(events_.size()); }
+int32 PLUGIN_API EventList::getEventCount() {
+  return static_cast<int32>(events_.size());
+}
 
 tresult PLUGIN_API EventList::getEvent(int32 index, Event& e) {
   if (index < 0 || index >= getEventCount()) return kInvalidArgument;
@@ -26,4 +27,4 @@ tresult PLUGIN_API EventList::addEvent(Event& e) {
   return kResultOk;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

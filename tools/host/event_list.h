@@ -28,4 +28,4 @@ private:
   std::vector<Steinberg::Vst::Event> events_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

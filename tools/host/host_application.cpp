@@ -37,9 +37,12 @@ tresult PLUGIN_API HostApplication::createInstance(TUID cid, TUID iid, void** ob
 
 tresult PLUGIN_API HostApplication::isPlugInterfaceSupported(const TUID iid) {
   const TUID* const supported[] = {
-      &IComponent::iid.toTUID(),        &IAudioProcessor::iid.toTUID(),
-      &IEditController::iid.toTUID(),   &IConnectionPoint::iid.toTUID(),
-      &IUnitInfo::iid.toTUID(),         &IMidiMapping::iid.toTUID(),
+      &IComponent::iid.toTUID(),
+      &IAudioProcessor::iid.toTUID(),
+      &IEditController::iid.toTUID(),
+      &IConnectionPoint::iid.toTUID(),
+      &IUnitInfo::iid.toTUID(),
+      &IMidiMapping::iid.toTUID(),
       &IProcessContextRequirements::iid.toTUID(),
   };
   for (const TUID* known : supported) {
@@ -48,4 +51,4 @@ tresult PLUGIN_API HostApplication::isPlugInterfaceSupported(const TUID iid) {
   return kResultFalse;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

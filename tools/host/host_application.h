@@ -30,4 +30,4 @@ private:
   std::string name_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

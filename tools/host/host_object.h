@@ -65,4 +65,4 @@ Steinberg::IPtr<T> makeHostObject(Args&&... args) {
   return Steinberg::owned(new T(std::forward<Args>(args)...));
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -23,7 +23,7 @@ bool isSameObject(FUnknown* a, FUnknown* b) {
   return ua && ub && ua.get() == ub.get();
 }
 
-}  // namespace
+} // namespace
 
 Result<std::unique_ptr<Instance>> Instance::load(const std::string& path, InstanceOptions options) {
   Result<std::shared_ptr<Module>> module = Module::load(path);
@@ -176,7 +176,8 @@ Status Instance::activateBus(MediaType type, BusDirection direction, int32 index
     return Status::fail("activateBus: no bus " + std::to_string(index));
   }
   const tresult r = component_->activateBus(type, direction, index, active);
-  if (r != kResultOk) return Status::fail(callFailed("activateBus(" + std::to_string(index) + ")", r));
+  if (r != kResultOk)
+    return Status::fail(callFailed("activateBus(" + std::to_string(index) + ")", r));
   busActive_[{type, direction, index}] = active;
   return Status::ok();
 }
@@ -230,7 +231,8 @@ Status Instance::setActive(bool active) {
     if (Status s = setProcessing(false); !s) return s;
   }
   const tresult r = component_->setActive(active);
-  if (r != kResultOk) return Status::fail(callFailed(active ? "setActive(true)" : "setActive(false)", r));
+  if (r != kResultOk)
+    return Status::fail(callFailed(active ? "setActive(true)" : "setActive(false)", r));
   active_ = active;
   return Status::ok();
 }
@@ -321,9 +323,8 @@ Result<double> Instance::textToValue(ParamID id, std::string_view text) const {
   double value = 0.0;
   const tresult r = controller_->getParamValueByString(id, wide.data(), value);
   if (r != kResultOk) {
-    return Status::fail(callFailed("getParamValueByString(" + std::to_string(id) + ", \"" +
-                                       std::string(text) + "\")",
-                                   r));
+    return Status::fail(callFailed(
+        "getParamValueByString(" + std::to_string(id) + ", \"" + std::string(text) + "\")", r));
   }
   return value;
 }
@@ -359,7 +360,8 @@ std::vector<UnitDescription> Instance::units() const {
   for (int32 i = 0; i < count; ++i) {
     UnitInfo info{};
     if (unitInfo_->getUnitInfo(i, info) != kResultOk) continue;
-    result.push_back({info.id, info.parentUnitId, toUtf8(info.name, kString128), info.programListId});
+    result.push_back(
+        {info.id, info.parentUnitId, toUtf8(info.name, kString128), info.programListId});
   }
   return result;
 }
@@ -381,9 +383,8 @@ Result<std::string> Instance::programName(ProgramListID list, int32 index) const
   String128 name{};
   const tresult r = unitInfo_->getProgramName(list, index, name);
   if (r != kResultOk) {
-    return Status::fail(callFailed("getProgramName(" + std::to_string(list) + ", " +
-                                       std::to_string(index) + ")",
-                                   r));
+    return Status::fail(callFailed(
+        "getProgramName(" + std::to_string(list) + ", " + std::to_string(index) + ")", r));
   }
   return toUtf8(name, kString128);
 }
@@ -432,4 +433,4 @@ Status Instance::setControllerState(const std::vector<std::uint8_t>& bytes) {
   return Status::ok();
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -42,7 +42,7 @@ struct BusDescription {
   Steinberg::int32 channelCount = 0;
   Steinberg::Vst::BusType busType = Steinberg::Vst::kMain;
   Steinberg::uint32 flags = 0;
-  bool active = false;  // as this host last set it
+  bool active = false; // as this host last set it
 };
 
 struct ProcessSettings {
@@ -131,9 +131,9 @@ public:
   Result<double> textToValue(Steinberg::Vst::ParamID id, std::string_view text) const;
   double toPlain(Steinberg::Vst::ParamID id, double normalized) const;
   double toNormalized(Steinberg::Vst::ParamID id, double plain) const;
-  Result<Steinberg::Vst::ParamID> midiControllerAssignment(Steinberg::int32 bus,
-                                                           Steinberg::int16 channel,
-                                                           Steinberg::Vst::CtrlNumber controller) const;
+  Result<Steinberg::Vst::ParamID>
+  midiControllerAssignment(Steinberg::int32 bus, Steinberg::int16 channel,
+                           Steinberg::Vst::CtrlNumber controller) const;
 
   // Units and program lists (IUnitInfo); empty when the plug-in has none.
   std::vector<UnitDescription> units() const;
@@ -177,4 +177,4 @@ private:
   std::map<std::tuple<int, int, int>, bool> busActive_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

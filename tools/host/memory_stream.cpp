@@ -11,7 +11,7 @@ using namespace Steinberg;
 namespace {
 // A state larger than this is a runaway plug-in, not a sound.
 constexpr int64 kMaxStreamBytes = std::numeric_limits<int32>::max();
-}  // namespace
+} // namespace
 
 tresult PLUGIN_API MemoryStream::read(void* buffer, int32 numBytes, int32* numBytesRead) {
   if (numBytesRead != nullptr) *numBytesRead = 0;
@@ -43,10 +43,17 @@ tresult PLUGIN_API MemoryStream::write(void* buffer, int32 numBytes, int32* numB
 tresult PLUGIN_API MemoryStream::seek(int64 pos, int32 mode, int64* result) {
   int64 base = 0;
   switch (mode) {
-    case kIBSeekSet: base = 0; break;
-    case kIBSeekCur: base = position_; break;
-    case kIBSeekEnd: base = static_cast<int64>(bytes_.size()); break;
-    default: return kInvalidArgument;
+  case kIBSeekSet:
+    base = 0;
+    break;
+  case kIBSeekCur:
+    base = position_;
+    break;
+  case kIBSeekEnd:
+    base = static_cast<int64>(bytes_.size());
+    break;
+  default:
+    return kInvalidArgument;
   }
   // Refuse without moving: a plug-in that seeks wrongly must not lose its place.
   if ((pos < 0 && base + pos < 0) || (pos > 0 && base > kMaxStreamBytes - pos)) {
@@ -74,4 +81,4 @@ tresult PLUGIN_API MemoryStream::setStreamSize(int64 size) {
   return kResultOk;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

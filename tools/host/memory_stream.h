@@ -43,4 +43,4 @@ private:
   std::optional<std::int64_t> readLimit_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

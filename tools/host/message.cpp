@@ -75,4 +75,4 @@ tresult PLUGIN_API AttributeList::getBinary(AttrID id, const void*& data, uint32
   return kResultOk;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -46,4 +46,4 @@ private:
   Steinberg::IPtr<AttributeList> attributes_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

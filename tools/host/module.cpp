@@ -32,7 +32,7 @@ std::string fieldText(const char (&field)[N]) {
   return std::string(field, strnlen(field, N));
 }
 
-}  // namespace
+} // namespace
 
 Result<std::string> resolveLibraryPath(const std::string& path) {
   namespace fs = std::filesystem;
@@ -60,7 +60,8 @@ Result<std::shared_ptr<Module>> Module::load(const std::string& path) {
   module->library_ = dlopen(library->c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module->library_ == nullptr) {
     const char* why = dlerror();
-    return Status::fail("cannot load " + *library + ": " + (why != nullptr ? why : "unknown error"));
+    return Status::fail("cannot load " + *library + ": " +
+                        (why != nullptr ? why : "unknown error"));
   }
 
   auto entry = reinterpret_cast<ModuleEntryFunction>(dlsym(module->library_, "ModuleEntry"));
@@ -76,7 +77,8 @@ Result<std::shared_ptr<Module>> Module::load(const std::string& path) {
   module->entered_ = true;
 
   module->factory_ = owned(getFactory());
-  if (!module->factory_) return Status::fail("GetPluginFactory of " + *library + " returned nothing");
+  if (!module->factory_)
+    return Status::fail("GetPluginFactory of " + *library + " returned nothing");
   if (Status read = module->readClasses(); !read) return read;
   return module;
 }
@@ -159,4 +161,4 @@ Module::~Module() {
   if (library_ != nullptr) dlclose(library_);
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -81,4 +81,4 @@ private:
 // The library inside a bundle folder, or the path itself when it is a file.
 Result<std::string> resolveLibraryPath(const std::string& path);
 
-}  // namespace vst3host
+} // namespace vst3host

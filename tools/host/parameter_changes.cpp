@@ -71,4 +71,4 @@ IParamValueQueue* PLUGIN_API ParameterChanges::addParameterData(const ParamID& i
   return queues_[static_cast<size_t>(index)].get();
 }
 
-}  // namespace vst3host
+} // namespace vst3host

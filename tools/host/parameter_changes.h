@@ -43,8 +43,7 @@ private:
   std::vector<ParameterPoint> points_;
 };
 
-class ParameterChanges
-    : public HostObject<ParameterChanges, Steinberg::Vst::IParameterChanges> {
+class ParameterChanges : public HostObject<ParameterChanges, Steinberg::Vst::IParameterChanges> {
 public:
   ParameterChanges() { queues_.reserve(16); }
 
@@ -64,11 +63,11 @@ public:
   Steinberg::int32 PLUGIN_API getParameterCount() override { return used_; }
   Steinberg::Vst::IParamValueQueue* PLUGIN_API getParameterData(Steinberg::int32 index) override;
   Steinberg::Vst::IParamValueQueue* PLUGIN_API addParameterData(const Steinberg::Vst::ParamID& id,
-                                                               Steinberg::int32& index) override;
+                                                                Steinberg::int32& index) override;
 
 private:
   std::vector<Steinberg::IPtr<ParameterValueQueue>> queues_;
   Steinberg::int32 used_ = 0;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

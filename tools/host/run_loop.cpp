@@ -21,7 +21,7 @@ int RunLoop::advance(std::uint64_t milliseconds) {
     if (next == timers_.end() || next->due > target) break;
     now_ = next->due;
     next->due += next->interval;
-    IPtr<ITimerHandler> handler = next->handler;  // stays alive through the call
+    IPtr<ITimerHandler> handler = next->handler; // stays alive through the call
     handler->onTimer();
     ++calls;
   }
@@ -74,4 +74,4 @@ tresult PLUGIN_API RunLoop::unregisterTimer(ITimerHandler* handler) {
   return timers_.size() < before ? kResultOk : kResultFalse;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

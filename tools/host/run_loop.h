@@ -31,8 +31,9 @@ public:
                                                      Steinberg::Linux::FileDescriptor fd) override;
   Steinberg::tresult PLUGIN_API
   unregisterEventHandler(Steinberg::Linux::IEventHandler* handler) override;
-  Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler* handler,
-                                              Steinberg::Linux::TimerInterval milliseconds) override;
+  Steinberg::tresult PLUGIN_API
+  registerTimer(Steinberg::Linux::ITimerHandler* handler,
+                Steinberg::Linux::TimerInterval milliseconds) override;
   Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler* handler) override;
 
 private:
@@ -51,4 +52,4 @@ private:
   std::vector<Handler> handlers_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -42,11 +42,13 @@ public:
   const T* operator->() const { return &value(); }
 
   // The failure text, empty when there is a value.
-  std::string message() const { return isOk() ? std::string() : std::get<Status>(content_).message(); }
+  std::string message() const {
+    return isOk() ? std::string() : std::get<Status>(content_).message();
+  }
   Status status() const { return isOk() ? Status::ok() : std::get<Status>(content_); }
 
 private:
   std::variant<T, Status> content_;
 };
 
-}  // namespace vst3host
+} // namespace vst3host

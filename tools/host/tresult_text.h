@@ -12,4 +12,4 @@ std::string resultName(Steinberg::tresult result);
 // "<call> failed (<result name>)".
 std::string callFailed(const std::string& call, Steinberg::tresult result);
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -6,7 +6,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool isSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDFFF;
+}
 
 // Decodes one code point from utf8 at i, advancing i; rejects overlong forms,
 // surrogates and values past U+10FFFF.
@@ -51,7 +53,7 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
-}  // namespace
+} // namespace
 
 std::u16string toUtf16(std::string_view utf8) {
   std::u16string out;
@@ -103,4 +105,4 @@ void copyUtf16(std::string_view utf8, Steinberg::char16* field, std::size_t capa
   field[n] = 0;
 }
 
-}  // namespace vst3host
+} // namespace vst3host

@@ -21,4 +21,4 @@ std::string toUtf8(std::u16string_view text);
 // a surrogate pair that would be split is left out.
 void copyUtf16(std::string_view utf8, Steinberg::char16* field, std::size_t capacity);
 
-}  // namespace vst3host
+} // namespace vst3host
