@@ -1,8 +1,8 @@
 // Voice: one key, rendered for all three sections at once.
 //
-//   VCO 1 ---+--> Synthe:  footage or pulse (+ VCO 2) -> VCF -> gate x VCA
-//   16' 8' 4' +--> Brass:   16' + 8' x Brass gate        (summed by the instrument)
-//             +--> Strings: 16' + 8' + 4' x envelope -> tone low-pass (summed)
+//   VCO 1      +--> Synthe:  footage or pulse (+ VCO 2) -> VCF -> gate x VCA
+//   16' 8' 4' -+--> Brass:   16' + 8' x Brass gate       (summed by the instrument)
+//              +--> Strings: 16' + 8' + 4' x envelope -> tone low-pass  (summed)
 //
 // Brass and Strings read VCO 1's footages unless their own detune is set, in
 // which case each section reads its own oscillator so that it beats against
