@@ -74,6 +74,7 @@ qm::Config halvoraConfig() {
 }
 
 Halvora::Halvora() : Synth(halvoraConfig()) {
+  for (Voice& voice : voices) voice.setParent(this);
   for (int ch = 0; ch < kNumOutputs; ++ch) SetChannelLabel(qm::kOutput, ch, kChannelLabels[ch]);
   loadConfig();
   initParameters();
@@ -176,6 +177,11 @@ void Halvora::OnReset() {
 
   noteSerial = 0;
   syntheKeys = brassKeys = stringsKeys = 0;
+
+  for (Voice& voice : voices) {
+    voice.setSampleRate(rate);
+    voice.setPwmSource(&pwmLFO.unipolar1());
+  }
 }
 
 namespace qm {

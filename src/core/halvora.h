@@ -13,14 +13,17 @@
 #include "dsp/shelf_eq.h"
 #include "dsp/stereo.h"
 #include "dsp/vcf.h"
+#include "dsp/voice.h"
+#include "dsp/voice_owner.h"
 #include "framework/midi.h"
 
+#include <array>
 #include <deque>
 
 // The fixed description of the instrument handed to the framework.
 qm::Config halvoraConfig();
 
-class Halvora : public Synth {
+class Halvora : public Synth, public VoiceOwner {
 public:
   static constexpr int kMaxVoices = 64;
   static constexpr int kTridentVoices = 8;
@@ -35,7 +38,15 @@ public:
   double getAppliedSampleRate() const { return appliedSampleRate; }
   int getNumVoices() const { return numVoices; }
 
+  // What the voices read from their owner.
+  int getFrequency(int note) override { return Synth::getFrequency(note); }
+  int syntheKeysHeld() const override { return syntheKeys; }
+  int brassKeysHeld() const override { return brassKeys; }
+  bool brassEnvelopeRunning() const override { return brassEG.isOn(); }
+
 protected:
+  std::array<Voice, kMaxVoices> voices; // only the first numVoices are played
+
   // Shared sound objects.
   VCF brassFilter;
   PhaseLFO pwmLFO;
