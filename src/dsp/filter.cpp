@@ -1,5 +1,7 @@
 #include "dsp/filter.h"
 
+#include "dsp/sanitise.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -11,12 +13,6 @@ constexpr double kQOffset = 0.1;
 // Past Nyquist the cookbook formulas give poles outside the unit circle (at
 // low sample rates the Strings tone filter reaches 12 kHz); stop just short.
 constexpr double kHighestCutoffPerRate = 0.49;
-
-// Infinities are dropped with NaNs: one passed on would turn the states into
-// NaN and send a non-finite sample to the host first.
-double sanitise(double v, double dither) {
-  return std::isfinite(v) ? v + dither : 0.0;
-}
 
 } // namespace
 
@@ -39,11 +35,11 @@ void Filter::setQ(double setting) {
 
 double Filter::process(double x) {
   const double dither = dither_;
-  x = sanitise(x, dither);
-  const double x1 = sanitise(x1_, dither);
-  const double x2 = sanitise(x2_, dither);
-  const double y1 = sanitise(y1_, dither);
-  const double y2 = sanitise(y2_, dither);
+  x = dsp::sanitise(x, dither);
+  const double x1 = dsp::sanitise(x1_, dither);
+  const double x2 = dsp::sanitise(x2_, dither);
+  const double y1 = dsp::sanitise(y1_, dither);
+  const double y2 = dsp::sanitise(y2_, dither);
   dither_ = -dither;
 
   double y = b1_ * x1 + b0_ * (x + x2) + a1_ * y1 + a2_ * y2;

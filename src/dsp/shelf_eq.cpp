@@ -1,5 +1,7 @@
 #include "dsp/shelf_eq.h"
 
+#include "dsp/sanitise.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -9,12 +11,6 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kSqrt2 = 1.4142135623730951;
 // Keeps tan() finite and positive when the corner is at or past Nyquist.
 constexpr double kHighestCornerPerRate = 0.49;
-
-// Infinities are dropped with NaNs: one passed on would turn the states into
-// NaN and send a non-finite sample to the host first.
-double sanitise(double v, double dither) {
-  return std::isfinite(v) ? v + dither : 0.0;
-}
 
 } // namespace
 
@@ -88,11 +84,11 @@ void ShelfEQ::calcCoeff() {
 
 double ShelfEQ::process(double x) {
   const double dither = dither_;
-  x = sanitise(x, dither);
-  const double x1 = sanitise(x1_, dither);
-  const double x2 = sanitise(x2_, dither);
-  const double y1 = sanitise(y1_, dither);
-  const double y2 = sanitise(y2_, dither);
+  x = dsp::sanitise(x, dither);
+  const double x1 = dsp::sanitise(x1_, dither);
+  const double x2 = dsp::sanitise(x2_, dither);
+  const double y1 = dsp::sanitise(y1_, dither);
+  const double y2 = dsp::sanitise(y2_, dither);
   dither_ = -dither;
 
   double y = b0_ * x + b1_ * x1 + b2_ * x2 - a1_ * y1 - a2_ * y2;

@@ -1,5 +1,7 @@
 #include "dsp/vcf.h"
 
+#include "dsp/sanitise.h"
+
 #include "dsp/pitch.h"
 #include "dsp/rate_tables.h"
 
@@ -25,12 +27,6 @@ double saturate(double v) {
   if (r > 3.0) return 5.0;
   const double r2 = r * r;
   return (r2 + 27.0) * (5.0 * r) / (9.0 * r2 + 27.0);
-}
-
-// Infinities are dropped with NaNs: one passed on would turn the states into
-// NaN and send a non-finite sample to the host first.
-double sanitise(double v, double dither) {
-  return std::isfinite(v) ? v + dither : 0.0;
 }
 
 } // namespace
@@ -115,11 +111,11 @@ double VCF::process(double input, int modulation) {
   const double G = g_;
   const double pole = pole_;
   const double dither = dither_;
-  const double x = sanitise(input, dither);
-  double s1 = sanitise(s1_, dither);
-  double s2 = sanitise(s2_, dither);
-  double s3 = sanitise(s3_, dither);
-  double s4 = sanitise(s4_, dither);
+  const double x = dsp::sanitise(input, dither);
+  double s1 = dsp::sanitise(s1_, dither);
+  double s2 = dsp::sanitise(s2_, dither);
+  double s3 = dsp::sanitise(s3_, dither);
+  double s4 = dsp::sanitise(s4_, dither);
   dither_ = -dither;
 
   const double y = (g4_ * x + ((s1 * G + s2) * G + s3) * G + s4) * norm_;
