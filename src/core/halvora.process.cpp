@@ -138,14 +138,16 @@ void Halvora::renderRun(double** outputs, int offset, int position, int n) {
 
     // At the first sample of a control block the voices' update has just
     // stepped their envelopes.
-    if (pos > 0) {
-      if (playStrings && bowingOn) bowingEG.update();
-      for (int v = 0; v < voiceCount; ++v) voices[static_cast<size_t>(v)].updateEGs();
-    }
+    const bool stepEnvelopes = pos > 0;
+    if (stepEnvelopes && playStrings && bowingOn) bowingEG.update();
 
+    // One pass per voice: its envelopes and its sample depend on nobody
+    // else's, and each voice is touched once per sample.
     double sumSynthe = 0.0, sumBrass = 0.0, sumStrings = 0.0;
     for (int v = 0; v < voiceCount; ++v) {
-      const VoiceOutput out = voices[static_cast<size_t>(v)].process();
+      Voice& voice = voices[static_cast<size_t>(v)];
+      if (stepEnvelopes) voice.updateEGs();
+      const VoiceOutput out = voice.process();
       sumSynthe += out.synthe;
       sumBrass += out.brass;
       sumStrings += out.strings;
