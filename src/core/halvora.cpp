@@ -86,7 +86,6 @@ Halvora::~Halvora() {
   stringsVibrato.cleanUp();
   ensemble.cleanUp();
   midiEvents.clear();
-  midiEvents.shrink_to_fit();
 }
 
 void Halvora::initParameters() {
@@ -122,6 +121,8 @@ void Halvora::initParameters() {
 
 void Halvora::OnReset() {
   Synth::OnReset();
+  // Resets run outside processing: until the next block, no thread renders.
+  audioThread_.store(std::thread::id{});
   const double rate = GetSampleRate();
   if (rate == appliedSampleRate) return;
   appliedSampleRate = rate;

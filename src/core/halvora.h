@@ -3,6 +3,7 @@
 // sections, all by value, so nothing is allocated while it plays.
 #pragma once
 
+#include "core/midi_event_ring.h"
 #include "core/param_ids.h"
 #include "core/synth.h"
 #include "dsp/eg.h"
@@ -18,7 +19,8 @@
 #include "framework/midi.h"
 
 #include <array>
-#include <deque>
+#include <atomic>
+#include <thread>
 
 // The fixed description of the instrument handed to the framework.
 qm::Config halvoraConfig();
@@ -35,6 +37,23 @@ public:
   void initParameters() override;
   void OnReset() override;
 
+  // Rendering (halvora.process.cpp).
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
+  // MIDI input (halvora.midi.cpp).
+  void ProcessMidiMsg(const qm::IMidiMsg& msg) override;
+  // Parameter changes (halvora.param.cpp).
+  using Synth::OnParamChange;
+  void OnParamChange(int paramIdx) override;
+  // Note assignment (halvora.notes.cpp).
+  void allNotesOff() override;
+
+  // The value a voice receives for a parameter's real value.
+  static double voiceParamValue(int paramIdx, double value);
+
+  // Set when the polyphony or detune indicators changed; the editor takes it
+  // on the main thread.
+  bool takeGUIUpdate() { return guiUpdate_.exchange(false); }
+
   double getAppliedSampleRate() const { return appliedSampleRate; }
   int getNumVoices() const { return numVoices; }
 
@@ -45,6 +64,18 @@ public:
   bool brassEnvelopeRunning() const override { return brassEG.isOn(); }
 
 protected:
+  static bool isInRange(int range, int note, int splitKey);
+  void setNoteOn(int note, int velocity);
+  void setNoteOff(int note);
+  void setSustain(bool down);
+  void handleMidiEvents();
+  void updateBrassLevel();
+  void updateStringsLevel();
+  void updateGUI() { guiUpdate_.store(true); }
+  void applyTridentMode(bool on);
+  void controlRateStep();
+  void renderRun(double** outputs, int offset, int position, int n);
+
   std::array<Voice, kMaxVoices> voices; // only the first numVoices are played
 
   // Shared sound objects.
@@ -61,7 +92,7 @@ protected:
   Ensemble ensemble;
   ModDelay stringsVibrato;
   ModDelay flanger;
-  std::deque<qm::IMidiMsg> midiEvents; // notes and sustain due in this control block
+  MidiEventRing midiEvents; // notes and sustain due in this control block
 
   // Instance state written by parameter changes, note assignment and MIDI.
   int numVoices = 0;
@@ -100,6 +131,17 @@ protected:
   double modWheel = 0.0;
   bool sustainPedal = false;
   double appliedSampleRate = -1.0;
+
+private:
+  // "Trident Mode" changes the voice pool, which only the audio thread may
+  // touch once it renders. The thread that ran the last block is the audio
+  // thread; a change from any other thread is left here and taken at the
+  // next block start. Before the first block after a reset nobody renders
+  // (hosts set up outside processing), so set-up changes act at once.
+  std::atomic<std::thread::id> audioThread_{};
+  std::atomic<int> pendingTridentMode_{kNoPendingChange};
+  static constexpr int kNoPendingChange = -1;
+  std::atomic<bool> guiUpdate_{false};
 };
 
 namespace qm {

@@ -55,6 +55,22 @@ public:
   }
   virtual void OnParamChange(int paramIdx);
 
+  // Held keys: note -> velocity. A velocity of 0 or less removes the note.
+  void addPressedKey(int note, int velocity);
+  void removePressedKey(int note);
+  void clearKeyBuffer() { pressedKeys.clear(); }
+  int pressedKeyCount() const { return static_cast<int>(pressedKeys.size()); }
+
+  // MIDI learn. The learn request itself is not wired yet: nothing waits.
+  bool midiLearnWaiting() const { return false; }
+  void setMidiLearnCC(int controller) { (void)controller; }
+  // A learned controller moved: sets its parameter from value / 127 unless
+  // it is already there. Unmapped controllers do nothing.
+  void applyMidiController(int controller, int value);
+
+  // A MIDI program change that is not ignored by the settings.
+  virtual void midiProgramChange(int program) { (void)program; }
+
 protected:
   int controlBlockSize = 0;
   int controlBlockLeft = 0;
