@@ -14,6 +14,7 @@
 #include "dsp/stereo.h"
 #include "dsp/vcf.h"
 #include "framework/midi.h"
+#include "programs/program_store.h"
 
 #include <deque>
 
@@ -34,6 +35,35 @@ public:
 
   double getAppliedSampleRate() const { return appliedSampleRate; }
   int getNumVoices() const { return numVoices; }
+
+  // --- Programs, banks and state: src/programs ---
+  bool SerializeState(qm::IByteChunk& chunk) const override {
+    return programStore.serializeState(chunk);
+  }
+  int UnserializeState(const qm::IByteChunk& chunk, int startPos) override {
+    return programStore.unserializeState(chunk, startPos);
+  }
+  int unserializeQuillmereState(const qm::IByteChunk& chunk, int startPos) {
+    return programStore.unserializeQuillmereState(chunk, startPos);
+  }
+  bool RestorePreset(int idx) { return programStore.RestorePreset(idx); }
+  std::string GetPresetName(int idx) const { return programStore.GetPresetName(idx); }
+  void ModifyCurrentPreset(const char* name = nullptr) { programStore.ModifyCurrentPreset(name); }
+  void initPreset() { programStore.initPreset(); }
+  void copyPreset() { programStore.copyPreset(); }
+  void pastePreset() { programStore.pastePreset(); }
+  bool changePreset(int idx) { return programStore.changePreset(idx); }
+  bool SavePresetAsFXP(const std::string& path) { return programStore.SavePresetAsFXP(path); }
+  bool SaveBankAsFXB(const std::string& path) { return programStore.SaveBankAsFXB(path); }
+  bool LoadPresetFromFXP(const std::string& path) { return programStore.LoadPresetFromFXP(path); }
+  bool LoadBankFromFXB(const std::string& path) { return programStore.LoadBankFromFXB(path); }
+  bool initAllPrograms();
+  // MIDI program change, from the audio thread; ProcessBlock calls
+  // tryApplyPendingProgramChange at its start and OnIdle shows the result.
+  void requestProgramChange(int idx) { programStore.requestProgramChange(idx); }
+  bool tryApplyPendingProgramChange() { return programStore.tryApplyPendingProgramChange(); }
+  void OnIdle() override { programStore.refreshEditorAfterRecall(); }
+  programs::ProgramStore& programs() { return programStore; }
 
 protected:
   // Shared sound objects.
@@ -89,6 +119,9 @@ protected:
   double modWheel = 0.0;
   bool sustainPedal = false;
   double appliedSampleRate = -1.0;
+
+  // Last: it reserves room in the programs the framework has built.
+  programs::ProgramStore programStore{*this};
 };
 
 namespace qm {
