@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "programs/program_store.h"
 #include "programs/state_chunk.h"
 
@@ -218,6 +219,18 @@ bool ProgramStore::loadBankFromBytes(std::string_view file) {
   }
   restore(current, true);
   return true;
+}
+
+} // namespace programs
+
+namespace programs {
+
+// With no usable startup bank the path is forgotten for this instance only;
+// the configuration file keeps it.
+bool ProgramStore::initAllPrograms(std::string& startupBankPath, const std::string& pluginFolder) {
+  if (LoadBankFromFXB(startupBankPath)) return true;
+  startupBankPath.clear();
+  return LoadBankFromFXB(platform::joinPath(pluginFolder, kInitialBankPath));
 }
 
 } // namespace programs
