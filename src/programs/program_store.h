@@ -99,6 +99,8 @@ public:
   // editor. The editor is never touched from the audio thread.
   void refreshEditorAfterRecall();
 
+  // For a main-thread caller that runs several operations as one.
+  std::recursive_mutex& mutex() const { return mutex_; }
   int copiedFromIdx() const { return copiedFrom_; }
   const qm::IByteChunk& copyBuffer() const { return copyBuffer_; }
 

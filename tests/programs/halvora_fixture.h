@@ -13,6 +13,7 @@
 
 #include "core/halvora.h"
 #include "framework/fake_host_link.h"
+#include "platform/files.h"
 #include "platform/temp_folder.h"
 #include "programs/state_chunk.h"
 
