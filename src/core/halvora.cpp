@@ -3,6 +3,7 @@
 #include "core/parameter_display.h"
 #include "core/parameter_table.h"
 #include "framework/construction_mutex.h"
+#include "platform/paths.h"
 
 #include <mutex>
 
@@ -79,6 +80,12 @@ Halvora::Halvora() : Synth(halvoraConfig()) {
   loadConfig();
   initParameters();
   createGraphics();
+  initAllPrograms();
+}
+
+bool Halvora::initAllPrograms() {
+  return programStore.initAllPrograms(configFile().settings.startupBankPath,
+                                      platform::pluginFolder());
 }
 
 Halvora::~Halvora() {

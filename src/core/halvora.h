@@ -17,6 +17,7 @@
 #include "dsp/voice.h"
 #include "dsp/voice_owner.h"
 #include "framework/midi.h"
+#include "programs/program_store.h"
 
 #include <array>
 #include <atomic>
@@ -62,6 +63,36 @@ public:
   int syntheKeysHeld() const override { return syntheKeys; }
   int brassKeysHeld() const override { return brassKeys; }
   bool brassEnvelopeRunning() const override { return brassEG.isOn(); }
+
+  // --- Programs, banks and state: src/programs ---
+  bool SerializeState(qm::IByteChunk& chunk) const override {
+    return programStore.serializeState(chunk);
+  }
+  int UnserializeState(const qm::IByteChunk& chunk, int startPos) override {
+    return programStore.unserializeState(chunk, startPos);
+  }
+  int unserializeQuillmereState(const qm::IByteChunk& chunk, int startPos) {
+    return programStore.unserializeQuillmereState(chunk, startPos);
+  }
+  bool RestorePreset(int idx) { return programStore.RestorePreset(idx); }
+  std::string GetPresetName(int idx) const { return programStore.GetPresetName(idx); }
+  void ModifyCurrentPreset(const char* name = nullptr) { programStore.ModifyCurrentPreset(name); }
+  void initPreset() { programStore.initPreset(); }
+  void copyPreset() { programStore.copyPreset(); }
+  void pastePreset() { programStore.pastePreset(); }
+  bool changePreset(int idx) { return programStore.changePreset(idx); }
+  bool SavePresetAsFXP(const std::string& path) { return programStore.SavePresetAsFXP(path); }
+  bool SaveBankAsFXB(const std::string& path) { return programStore.SaveBankAsFXB(path); }
+  bool LoadPresetFromFXP(const std::string& path) { return programStore.LoadPresetFromFXP(path); }
+  bool LoadBankFromFXB(const std::string& path) { return programStore.LoadBankFromFXB(path); }
+  bool initAllPrograms();
+  // MIDI program change, from the audio thread; ProcessBlock calls
+  // tryApplyPendingProgramChange at its start and OnIdle shows the result.
+  void requestProgramChange(int idx) { programStore.requestProgramChange(idx); }
+  void midiProgramChange(int program) override { requestProgramChange(program); }
+  bool tryApplyPendingProgramChange() { return programStore.tryApplyPendingProgramChange(); }
+  void OnIdle() override { programStore.refreshEditorAfterRecall(); }
+  programs::ProgramStore& programs() { return programStore; }
 
 protected:
   static bool isInRange(int range, int note, int splitKey);
@@ -142,6 +173,9 @@ private:
   std::atomic<int> pendingTridentMode_{kNoPendingChange};
   static constexpr int kNoPendingChange = -1;
   std::atomic<bool> guiUpdate_{false};
+
+  // Last: it reserves room in the programs the framework has built.
+  programs::ProgramStore programStore{*this};
 };
 
 namespace qm {

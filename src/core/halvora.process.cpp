@@ -26,6 +26,8 @@ void Halvora::ProcessBlock(double** inputs, double** outputs, int nFrames) {
   audioThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
   const int pendingTrident = pendingTridentMode_.exchange(kNoPendingChange);
   if (pendingTrident != kNoPendingChange) applyTridentMode(pendingTrident != 0);
+  // A program change that arrived while the main thread held the bank.
+  tryApplyPendingProgramChange();
 
   if (nFrames <= 0) return;
   for (int ch = 0; ch < kNumOutputs; ++ch)
