@@ -110,7 +110,10 @@ bool ProgramStore::SerializePresets(qm::IByteChunk& chunk) const {
   Lock lock(mutex_);
   for (int i = 0; i < plug_.NPresets(); ++i) {
     const qm::IPreset* preset = plug_.GetPreset(i);
-    const uint8_t initialized = preset->mInitialized ? 1 : 0;
+    // Settings follow without a length, so a used program whose settings
+    // could not be read must not claim any: the next record would be read
+    // as them.
+    const uint8_t initialized = preset->mInitialized && preset->mChunk.Size() > 0 ? 1 : 0;
     if (chunk.PutStr(preset->mName) < 0 || chunk.Put(&initialized) < 0) return false;
     if (initialized && chunk.PutChunk(preset->mChunk) < 0) return false;
   }

@@ -160,6 +160,18 @@ TEST_F(ProgramStore, BankRecordsAreNameFlagAndSettings) {
   EXPECT_TRUE(bank.HasBytesAt("empty\0", 6, first + 4));
 }
 
+TEST_F(ProgramStore, UsedProgramWithoutSettingsIsWrittenAsUnused) {
+  plug->RestorePreset(9);
+  plug->GetPreset(4)->mInitialized = true; // its settings never arrived
+  qm::IByteChunk bank;
+  ASSERT_TRUE(plug->programs().SerializePresets(bank));
+  ProbeHalvora other;
+  EXPECT_EQ(other.programs().UnserializePresets(bank, 0), bank.Size());
+  EXPECT_FALSE(other.GetPreset(4)->mInitialized);
+  EXPECT_TRUE(other.GetPreset(9)->mInitialized);
+  EXPECT_STREQ(other.GetPreset(9)->mName, "user preset 1");
+}
+
 TEST_F(ProgramStore, BankSurvivesRoundTrip) {
   std::mt19937 rng(99);
   for (int p : {0, 5, 63}) {
