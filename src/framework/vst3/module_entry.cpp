@@ -5,9 +5,13 @@
 
 extern "C" {
 
-SMTG_EXPORT_SYMBOL bool ModuleEntry(void*) { return qm::vst3::EnterModule(); }
+SMTG_EXPORT_SYMBOL bool ModuleEntry(void*) {
+  return qm::vst3::EnterModule();
+}
 
-SMTG_EXPORT_SYMBOL bool ModuleExit() { return qm::vst3::ExitModule(); }
+SMTG_EXPORT_SYMBOL bool ModuleExit() {
+  return qm::vst3::ExitModule();
+}
 
 SMTG_EXPORT_SYMBOL Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
   return qm::vst3::GetFactory();

@@ -95,7 +95,9 @@ std::string readAttributeString(IAttributeList* list, IAttributeList::AttrID key
 }
 } // namespace
 
-PluginVST3::PluginVST3(Halvora* plug) : plug_(plug) { plug_->SetHostLink(this); }
+PluginVST3::PluginVST3(Halvora* plug) : plug_(plug) {
+  plug_->SetHostLink(this);
+}
 
 PluginVST3::~PluginVST3() {
   terminate();
@@ -133,7 +135,9 @@ tresult PLUGIN_API PluginVST3::queryInterface(const TUID iid, void** obj) {
   return kResultOk;
 }
 
-uint32 PLUGIN_API PluginVST3::addRef() { return ++refCount_; }
+uint32 PLUGIN_API PluginVST3::addRef() {
+  return ++refCount_;
+}
 
 uint32 PLUGIN_API PluginVST3::release() {
   const uint32 left = --refCount_;
@@ -190,8 +194,7 @@ tresult PLUGIN_API PluginVST3::terminate() {
 void PluginVST3::identifyHost(FUnknown* context) {
   IHostApplication* app = nullptr;
   char name[kHostNameUnits * 4] = {};
-  if (context->queryInterface(IHostApplication::iid, reinterpret_cast<void**>(&app)) ==
-          kResultOk &&
+  if (context->queryInterface(IHostApplication::iid, reinterpret_cast<void**>(&app)) == kResultOk &&
       app) {
     String128 text{};
     if (app->getName(text) == kResultOk) {
@@ -259,9 +262,13 @@ void PluginVST3::buildUnitsAndParameters() {
 
 // ---------------------------------------------------------------- IComponent
 
-tresult PLUGIN_API PluginVST3::getControllerClassId(TUID) { return kNotImplemented; }
+tresult PLUGIN_API PluginVST3::getControllerClassId(TUID) {
+  return kNotImplemented;
+}
 
-tresult PLUGIN_API PluginVST3::setIoMode(IoMode) { return kNotImplemented; }
+tresult PLUGIN_API PluginVST3::setIoMode(IoMode) {
+  return kNotImplemented;
+}
 
 std::vector<PluginVST3::Bus>* PluginVST3::busList(MediaType type, BusDirection dir) {
   if (type == kAudio) return dir == Vst::kInput ? &audioInputs_ : &audioOutputs_;
@@ -402,7 +409,8 @@ tresult PLUGIN_API PluginVST3::setupProcessing(ProcessSetup& setup) {
   const int bits = setup.symbolicSampleSize == kSample32   ? 32
                    : setup.symbolicSampleSize == kSample64 ? 64
                                                            : 0;
-  if (!plug_->SetupProcessing(bits, setup.sampleRate, setup.maxSamplesPerBlock)) return kResultFalse;
+  if (!plug_->SetupProcessing(bits, setup.sampleRate, setup.maxSamplesPerBlock))
+    return kResultFalse;
   plug_->SetRenderingOffline(setup.processMode == kOffline);
   return kResultOk;
 }
@@ -414,8 +422,8 @@ tresult PLUGIN_API PluginVST3::setProcessing(TBool state) {
 
 uint32 PLUGIN_API PluginVST3::getProcessContextRequirements() {
   using R = IProcessContextRequirements;
-  return R::kNeedProjectTimeMusic | R::kNeedBarPositionMusic | R::kNeedCycleMusic |
-         R::kNeedTempo | R::kNeedTimeSignature | R::kNeedTransportState;
+  return R::kNeedProjectTimeMusic | R::kNeedBarPositionMusic | R::kNeedCycleMusic | R::kNeedTempo |
+         R::kNeedTimeSignature | R::kNeedTransportState;
 }
 
 tresult PLUGIN_API PluginVST3::process(ProcessData& data) {
@@ -498,8 +506,8 @@ void PluginVST3::takeMidiInput(IEventList* events) {
     if (events->getEvent(i, event) != kResultOk) continue;
     if (event.type == Event::kDataEvent) {
       if (event.data.type == DataEvent::kMidiSysEx && event.data.bytes && event.data.size > 0) {
-        plug_->ProcessSysEx({std::max(event.sampleOffset, 0), event.data.bytes,
-                             static_cast<int>(event.data.size)});
+        plug_->ProcessSysEx(
+            {std::max(event.sampleOffset, 0), event.data.bytes, static_cast<int>(event.data.size)});
       }
       continue;
     }
@@ -526,8 +534,8 @@ void PluginVST3::renderAudio(ProcessData& data) {
     outputs32_[static_cast<size_t>(c)] = nullptr;
   }
   int first = 0;
-  const auto nBuses = std::min<int32>(data.outputs ? data.numOutputs : 0,
-                                      static_cast<int32>(audioOutputs_.size()));
+  const auto nBuses =
+      std::min<int32>(data.outputs ? data.numOutputs : 0, static_cast<int32>(audioOutputs_.size()));
   for (int32 b = 0; b < nBuses; ++b) {
     const AudioBusBuffers& bus = data.outputs[b];
     const int busChannels = audioOutputs_[static_cast<size_t>(b)].channels;
@@ -600,11 +608,19 @@ void PluginVST3::writeMidiOutput(IEventList* events, int nFrames) {
 
 // ---------------------------------------------------------------- IEditController
 
-tresult PluginVST3::setEditorState(IBStream*) { return kResultOk; }
-tresult PluginVST3::getEditorState(IBStream*) { return kResultOk; }
-tresult PLUGIN_API PluginVST3::setComponentState(IBStream*) { return kResultOk; }
+tresult PluginVST3::setEditorState(IBStream*) {
+  return kResultOk;
+}
+tresult PluginVST3::getEditorState(IBStream*) {
+  return kResultOk;
+}
+tresult PLUGIN_API PluginVST3::setComponentState(IBStream*) {
+  return kResultOk;
+}
 
-int32 PLUGIN_API PluginVST3::getParameterCount() { return params_.count(); }
+int32 PLUGIN_API PluginVST3::getParameterCount() {
+  return params_.count();
+}
 
 tresult PLUGIN_API PluginVST3::getParameterInfo(int32 index, ParameterInfo& info) {
   const vst3::HostParameter* param = params_.at(index);
@@ -613,8 +629,7 @@ tresult PLUGIN_API PluginVST3::getParameterInfo(int32 index, ParameterInfo& info
   return kResultOk;
 }
 
-tresult PLUGIN_API PluginVST3::getParamStringByValue(ParamID id, ParamValue value,
-                                                     String128 text) {
+tresult PLUGIN_API PluginVST3::getParamStringByValue(ParamID id, ParamValue value, String128 text) {
   const vst3::HostParameter* param = params_.find(id);
   if (!param || !text || std::isnan(value)) return kInvalidArgument;
   param->toString(std::clamp(value, 0.0, 1.0), text);
@@ -674,11 +689,19 @@ tresult PLUGIN_API PluginVST3::setComponentHandler(IComponentHandler* handler) {
 }
 
 // The editor view comes with the graphics code.
-IPlugView* PLUGIN_API PluginVST3::createView(FIDString) { return nullptr; }
+IPlugView* PLUGIN_API PluginVST3::createView(FIDString) {
+  return nullptr;
+}
 
-tresult PLUGIN_API PluginVST3::setKnobMode(KnobMode) { return kResultFalse; }
-tresult PLUGIN_API PluginVST3::openHelp(TBool) { return kResultFalse; }
-tresult PLUGIN_API PluginVST3::openAboutBox(TBool) { return kResultFalse; }
+tresult PLUGIN_API PluginVST3::setKnobMode(KnobMode) {
+  return kResultFalse;
+}
+tresult PLUGIN_API PluginVST3::openHelp(TBool) {
+  return kResultFalse;
+}
+tresult PLUGIN_API PluginVST3::openAboutBox(TBool) {
+  return kResultFalse;
+}
 
 // ---------------------------------------------------------------- IMidiMapping
 
@@ -692,7 +715,9 @@ tresult PLUGIN_API PluginVST3::getMidiControllerAssignment(int32 busIndex, int16
 
 // ---------------------------------------------------------------- IUnitInfo
 
-int32 PLUGIN_API PluginVST3::getUnitCount() { return static_cast<int32>(units_.size()); }
+int32 PLUGIN_API PluginVST3::getUnitCount() {
+  return static_cast<int32>(units_.size());
+}
 
 tresult PLUGIN_API PluginVST3::getUnitInfo(int32 index, UnitInfo& info) {
   if (index < 0 || index >= getUnitCount()) return kInvalidArgument;
@@ -700,7 +725,9 @@ tresult PLUGIN_API PluginVST3::getUnitInfo(int32 index, UnitInfo& info) {
   return kResultOk;
 }
 
-int32 PLUGIN_API PluginVST3::getProgramListCount() { return plug_->NPresets() > 0 ? 1 : 0; }
+int32 PLUGIN_API PluginVST3::getProgramListCount() {
+  return plug_->NPresets() > 0 ? 1 : 0;
+}
 
 tresult PLUGIN_API PluginVST3::getProgramListInfo(int32 index, ProgramListInfo& info) {
   if (index != 0 || getProgramListCount() == 0) return kInvalidArgument;
@@ -722,13 +749,17 @@ tresult PLUGIN_API PluginVST3::getProgramInfo(ProgramListID, int32, Vst::CString
   return kResultFalse;
 }
 
-tresult PLUGIN_API PluginVST3::hasProgramPitchNames(ProgramListID, int32) { return kResultFalse; }
+tresult PLUGIN_API PluginVST3::hasProgramPitchNames(ProgramListID, int32) {
+  return kResultFalse;
+}
 
 tresult PLUGIN_API PluginVST3::getProgramPitchName(ProgramListID, int32, int16, String128) {
   return kResultFalse;
 }
 
-UnitID PLUGIN_API PluginVST3::getSelectedUnit() { return selectedUnit_; }
+UnitID PLUGIN_API PluginVST3::getSelectedUnit() {
+  return selectedUnit_;
+}
 
 tresult PLUGIN_API PluginVST3::selectUnit(UnitID unitId) {
   selectedUnit_ = unitId;
@@ -739,7 +770,9 @@ tresult PLUGIN_API PluginVST3::getUnitByBus(MediaType, BusDirection, int32, int3
   return kResultFalse;
 }
 
-tresult PLUGIN_API PluginVST3::setUnitProgramData(int32, int32, IBStream*) { return kResultFalse; }
+tresult PLUGIN_API PluginVST3::setUnitProgramData(int32, int32, IBStream*) {
+  return kResultFalse;
+}
 
 // ---------------------------------------------------------------- channel context
 
@@ -802,7 +835,9 @@ void PluginVST3::EndGroupEdit() {
 }
 
 // No view yet, so no frame to ask.
-bool PluginVST3::ResizeEditor(int, int) { return false; }
+bool PluginVST3::ResizeEditor(int, int) {
+  return false;
+}
 
 void PluginVST3::LatencyChanged(int) {
   if (handler_) handler_->restartComponent(kLatencyChanged);

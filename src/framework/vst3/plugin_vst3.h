@@ -102,7 +102,8 @@ public:
                                                Steinberg::Vst::RoutingInfo& outInfo) override;
   Steinberg::tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type,
                                             Steinberg::Vst::BusDirection dir,
-                                            Steinberg::int32 index, Steinberg::TBool state) override;
+                                            Steinberg::int32 index,
+                                            Steinberg::TBool state) override;
   Steinberg::tresult PLUGIN_API setActive(Steinberg::TBool state) override;
   // The host's state: the instrument's chunk, then a 32-bit bypass word.
   Steinberg::tresult setComponentStateFromHost(Steinberg::IBStream* state) override;
@@ -138,14 +139,13 @@ public:
   Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID id,
                                                       Steinberg::Vst::ParamValue valueNormalized,
                                                       Steinberg::Vst::String128 string) override;
-  Steinberg::tresult PLUGIN_API getParamValueByString(
-      Steinberg::Vst::ParamID id, Steinberg::Vst::TChar* string,
-      Steinberg::Vst::ParamValue& valueNormalized) override;
-  Steinberg::Vst::ParamValue PLUGIN_API
-  normalizedParamToPlain(Steinberg::Vst::ParamID id,
-                         Steinberg::Vst::ParamValue valueNormalized) override;
-  Steinberg::Vst::ParamValue PLUGIN_API
-  plainParamToNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue plainValue) override;
+  Steinberg::tresult PLUGIN_API
+  getParamValueByString(Steinberg::Vst::ParamID id, Steinberg::Vst::TChar* string,
+                        Steinberg::Vst::ParamValue& valueNormalized) override;
+  Steinberg::Vst::ParamValue PLUGIN_API normalizedParamToPlain(
+      Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue valueNormalized) override;
+  Steinberg::Vst::ParamValue PLUGIN_API plainParamToNormalized(
+      Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue plainValue) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id,
                                                    Steinberg::Vst::ParamValue value) override;
@@ -195,7 +195,8 @@ public:
                                                    Steinberg::IBStream* data) override;
 
   // --- ChannelContext::IInfoListener ---
-  Steinberg::tresult PLUGIN_API setChannelContextInfos(Steinberg::Vst::IAttributeList* list) override;
+  Steinberg::tresult PLUGIN_API
+  setChannelContextInfos(Steinberg::Vst::IAttributeList* list) override;
 
   // --- IConnectionPoint: accepted and ignored; component and controller are
   // one object, so there is nothing to tell the other side. ---

@@ -130,7 +130,9 @@ std::mutex& factoryMutex() {
 }
 Factory* gFactory = nullptr;
 
-uint32 PLUGIN_API Factory::addRef() { return ++refCount_; }
+uint32 PLUGIN_API Factory::addRef() {
+  return ++refCount_;
+}
 
 uint32 PLUGIN_API Factory::release() {
   std::lock_guard<std::mutex> lock(factoryMutex());
@@ -193,6 +195,8 @@ int ModuleEntryCount() {
   return gEntries;
 }
 
-const char* ModulePath() { return gModulePath; }
+const char* ModulePath() {
+  return gModulePath;
+}
 
 } // namespace qm::vst3

@@ -15,7 +15,9 @@ bool validNote(int channel, int pitch) {
   return channel >= 0 && channel < kMidiChannels && pitch >= 0 && pitch <= 127;
 }
 
-uint8_t status(int type, int channel) { return static_cast<uint8_t>((type << 4) | channel); }
+uint8_t status(int type, int channel) {
+  return static_cast<uint8_t>((type << 4) | channel);
+}
 } // namespace
 
 uint8_t toDataByte(double normalized) {
@@ -36,8 +38,8 @@ bool midiFromControllerParam(ParamID id, double value, int offset, IMidiMsg& msg
     const int bend = std::clamp(static_cast<int>((value * 2.0 - 1.0) * kWheelHalfRange),
                                 -kWheelHalfRange, kWheelHalfRange - 1) +
                      kWheelHalfRange;
-    msg = IMidiMsg(offset, status(IMidiMsg::kPitchWheel, channel), static_cast<uint8_t>(bend & 0x7F),
-                   static_cast<uint8_t>(bend >> 7));
+    msg = IMidiMsg(offset, status(IMidiMsg::kPitchWheel, channel),
+                   static_cast<uint8_t>(bend & 0x7F), static_cast<uint8_t>(bend >> 7));
   } else if (controller == kAftertouchController) {
     msg = IMidiMsg(offset, status(IMidiMsg::kChannelAftertouch, channel), toDataByte(value), 0);
   } else {
@@ -63,8 +65,8 @@ bool midiFromEvent(const Event& event, IMidiMsg& msg) {
   case Event::kNoteOffEvent: {
     const NoteOffEvent& off = event.noteOff;
     if (!validNote(off.channel, off.pitch)) return false;
-    msg = IMidiMsg(offset, status(IMidiMsg::kNoteOff, off.channel),
-                   static_cast<uint8_t>(off.pitch), 0);
+    msg = IMidiMsg(offset, status(IMidiMsg::kNoteOff, off.channel), static_cast<uint8_t>(off.pitch),
+                   0);
     return true;
   }
   case Event::kPolyPressureEvent: {

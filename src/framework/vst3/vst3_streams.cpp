@@ -24,8 +24,7 @@ bool writeAll(IBStream* stream, const void* data, int size) {
   int done = 0;
   while (done < size) {
     int32 written = 0;
-    const tresult result =
-        stream->write(const_cast<uint8_t*>(bytes + done), size - done, &written);
+    const tresult result = stream->write(const_cast<uint8_t*>(bytes + done), size - done, &written);
     if (result != kResultOk || written <= 0 || written > size - done) return false;
     done += written;
   }
