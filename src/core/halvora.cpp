@@ -98,29 +98,29 @@ Halvora::~Halvora() {
 void Halvora::initParameters() {
   const auto table = parameterTable();
   for (int i = 0; i < kNumParams; ++i) {
-    const ParamSpec& spec = table[i];
+    const ParamSpec& row = table[i];
     qm::IParam* param = GetParam(i);
-    switch (spec.kind) {
+    switch (row.kind) {
     case ParamKind::Enum: {
       int count = 0;
-      while (count < static_cast<int>(spec.texts.size()) && spec.texts[count]) ++count;
-      param->InitEnum(spec.name, static_cast<int>(spec.defaultValue), count);
-      for (int t = 0; t < count; ++t) param->SetDisplayText(t, spec.texts[t]);
+      while (count < static_cast<int>(row.texts.size()) && row.texts[count]) ++count;
+      param->InitEnum(row.name, static_cast<int>(row.defaultValue), count);
+      for (int t = 0; t < count; ++t) param->SetDisplayText(t, row.texts[t]);
       break;
     }
     case ParamKind::Int:
-      param->InitInt(spec.name, static_cast<int>(spec.defaultValue), static_cast<int>(spec.min),
-                     static_cast<int>(spec.max));
+      param->InitInt(row.name, static_cast<int>(row.defaultValue), static_cast<int>(row.min),
+                     static_cast<int>(row.max));
       break;
     case ParamKind::Double:
-      if (spec.power == 1.0)
-        param->InitDouble(spec.name, spec.defaultValue, spec.min, spec.max, spec.step, spec.label,
+      if (row.power == 1.0)
+        param->InitDouble(row.name, row.defaultValue, row.min, row.max, row.step, row.label,
                           qm::IParam::kFlagsNone, "", qm::IParam::ShapeLinear(),
-                          qm::IParam::kUnitCustom, displayFunction(spec.display));
+                          qm::IParam::kUnitCustom, displayFunction(row.display));
       else
-        param->InitDouble(spec.name, spec.defaultValue, spec.min, spec.max, spec.step, spec.label,
-                          qm::IParam::kFlagsNone, "", qm::IParam::ShapePowCurve(spec.power),
-                          qm::IParam::kUnitCustom, displayFunction(spec.display));
+        param->InitDouble(row.name, row.defaultValue, row.min, row.max, row.step, row.label,
+                          qm::IParam::kFlagsNone, "", qm::IParam::ShapePowCurve(row.power),
+                          qm::IParam::kUnitCustom, displayFunction(row.display));
       break;
     }
   }
