@@ -8,8 +8,6 @@ namespace programs {
 
 namespace {
 
-constexpr int kIndexBytes = 4;
-constexpr int kLengthBytes = 4;
 constexpr int kValueBytes = static_cast<int>(sizeof(double));
 
 } // namespace
