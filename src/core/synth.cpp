@@ -2,7 +2,8 @@
 
 #include "core/param_ids.h"
 
-Synth::Synth(const qm::Config& config) : qm::PluginProcessor(config) {}
+Synth::Synth(const qm::Config& config)
+    : qm::PluginProcessor(config), midiLearn_(config_.file.settings, kNumParams) {}
 
 Synth::~Synth() = default;
 
@@ -18,7 +19,7 @@ void Synth::OnActivate(bool active) {
 }
 
 void Synth::OnParamChange(int paramIdx) {
-  (void)paramIdx;
+  midiLearn_.parameterChanged(paramIdx);
 }
 
 void Synth::addPressedKey(int note, int velocity) {

@@ -9,6 +9,7 @@
 #include "framework/midi.h"
 #include "framework/plugin_processor.h"
 #include "settings/config_file.h"
+#include "settings/midi_learn.h"
 
 #include <map>
 
@@ -61,9 +62,17 @@ public:
   void clearKeyBuffer() { pressedKeys.clear(); }
   int pressedKeyCount() const { return static_cast<int>(pressedKeys.size()); }
 
-  // MIDI learn. The learn request itself is not wired yet: nothing waits.
-  bool midiLearnWaiting() const { return false; }
-  void setMidiLearnCC(int controller) { (void)controller; }
+  // MIDI learn, driven by the editor's learn switch. While a request waits,
+  // the MIDI input hands controllers 0..119 to setMidiLearnCC instead of
+  // playing them, and every parameter change is offered to the request.
+  void doMidiLearn(bool on) { midiLearn_.doMidiLearn(on); }
+  void doMidiUnlearn(bool on) { midiLearn_.doMidiUnlearn(on); }
+  bool midiLearnWaiting() const { return midiLearn_.learning(); }
+  void setMidiLearnCC(int controller) { midiLearn_.setMidiLearnCC(controller); }
+  bool applyMidiLearn() { return midiLearn_.applyMidiLearn(); }
+  // True once after a request completed, from either thread: the editor's
+  // timer turns its learn switch off when it sees it.
+  bool takeMidiLearnCompleted() { return midiLearn_.takeCompleted(); }
   // A learned controller moved: sets its parameter from value / 127 unless
   // it is already there. Unmapped controllers do nothing.
   void applyMidiController(int controller, int value);
@@ -87,5 +96,6 @@ private:
   };
 
   OpenedConfig config_;
+  MidiLearn midiLearn_;
   Tuning tuning_;
 };

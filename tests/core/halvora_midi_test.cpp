@@ -1,4 +1,7 @@
 #include "core_fixture.h"
+#include "framework/fake_host_link.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -115,6 +118,71 @@ TEST_F(MidiTest, ThruPassesEverythingAndIgnoredProgramChangesRecallNothing) {
     EXPECT_EQ(out.Peek(), m);
     out.Remove();
   }
+}
+
+class MidiLearnTest : public CoreTest {
+protected:
+  int informs(int param) const {
+    const std::string prefix = "inform " + std::to_string(param) + " ";
+    return int(std::count_if(host.calls.begin(), host.calls.end(),
+                             [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+  }
+  test_support::RecordingHostLink host;
+};
+
+TEST_F(MidiLearnTest, ControllerFromTheMidiInputCompletesTheRequestWithoutPlaying) {
+  plug.SetHostLink(&host);
+  set(kPitchBend, 1);
+  plug.doMidiLearn(true);
+  set(kPitchBend, 2); // the musician moves the control
+  midi(qm::IMidiMsg::ControlChange(7, 127, 0));
+  render(44);
+  EXPECT_EQ(plug.settings().controller(7), kPitchBend);
+  EXPECT_FALSE(plug.midiLearnWaiting());
+  EXPECT_TRUE(plug.takeMidiLearnCompleted());
+  EXPECT_EQ(plug.GetParam(kPitchBend)->Value(), 2.0) << "the learning message is not played";
+  EXPECT_EQ(informs(kPitchBend), 0);
+
+  // From now on the controller plays the parameter, and once only per value.
+  for (int repeat = 0; repeat < 2; ++repeat) {
+    midi(qm::IMidiMsg::ControlChange(7, 127, 0));
+    render(44);
+  }
+  EXPECT_EQ(plug.GetParam(kPitchBend)->Value(), 12.0);
+  EXPECT_EQ(informs(kPitchBend), 1);
+}
+
+TEST_F(MidiLearnTest, ChannelModeMessagesWhileLearningAreNotLearned) {
+  plug.doMidiLearn(true);
+  set(kPitchBend, 3);
+  for (int controller : {120, 123}) {
+    noteOn(60);
+    midi(qm::IMidiMsg::ControlChange(controller, 0, 0));
+    EXPECT_TRUE(plug.pressedKeys.empty()) << controller;
+    EXPECT_TRUE(plug.midiLearnWaiting()) << controller;
+    EXPECT_EQ(plug.settings().controller(controller), ConfigSettings::kNoAssignment);
+  }
+  EXPECT_FALSE(plug.takeMidiLearnCompleted());
+}
+
+TEST_F(MidiLearnTest, ProgramRecallWhileLearningLearnsTheLastParameter) {
+  ASSERT_TRUE(plug.RestorePreset(0)); // the first recall only names the program
+  plug.doMidiLearn(true);
+  ASSERT_TRUE(plug.RestorePreset(0));
+  midi(qm::IMidiMsg::ControlChange(21, 64, 0));
+  EXPECT_EQ(plug.settings().controller(21), kNumParams - 1);
+}
+
+TEST_F(MidiLearnTest, WheelAndSustainAssignmentsHaveNoEffect) {
+  plug.configFile().settings.setController(1, kPitchBend);
+  plug.configFile().settings.setController(64, kPitchBend);
+  set(kPitchBend, 1);
+  midi(qm::IMidiMsg::ControlChange(1, 127, 0));
+  midi(qm::IMidiMsg::ControlChange(64, 127, 0));
+  render(44);
+  EXPECT_EQ(plug.GetParam(kPitchBend)->Value(), 1.0);
+  EXPECT_EQ(plug.modWheel, 1.0);
+  EXPECT_TRUE(plug.sustainPedal);
 }
 
 } // namespace
